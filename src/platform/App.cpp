@@ -1,0 +1,58 @@
+#include "App.h"
+
+#include "ProgramVersion.h"
+
+#include <QStringList>
+
+namespace {
+
+struct StartupFacts
+{
+    QString commandLine;
+    bool prevInstance = false;
+};
+
+StartupFacts &facts()
+{
+    static StartupFacts instance;
+    return instance;
+}
+
+} // namespace
+
+namespace App {
+
+QString Title()
+{
+    return QString::fromUtf8(ProgramVersion::productName);
+}
+
+QString Version()
+{
+    return QString::fromUtf8(ProgramVersion::fileVersion);
+}
+
+QString Command()
+{
+    return facts().commandLine;
+}
+
+bool PrevInstance()
+{
+    return facts().prevInstance;
+}
+
+void setStartupFacts(const QString &commandLine, bool prevInstance)
+{
+    facts() = {commandLine, prevInstance};
+}
+
+QString commandLineFrom(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments.join(QLatin1Char(' '));
+}
+
+} // namespace App

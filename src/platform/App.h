@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// The facts about this run that the windowing layer hands the program: its title, the
+// command line it was started with and whether another copy is already running.
+namespace App {
+
+// The application title; also the settings store's application name.
+QString Title();
+// The file and product version.
+QString Version();
+// The arguments after the program name, exactly as received, joined by single blanks.
+QString Command();
+// True when another copy of the program was already running at start-up.
+bool PrevInstance();
+
+// Recorded once by the entry point, before any window exists.
+void setStartupFacts(const QString &commandLine, bool prevInstance);
+// Joins raw arguments the way Command() reports them; argv[0] is the program name.
+QString commandLineFrom(int argc, char **argv);
+
+} // namespace App

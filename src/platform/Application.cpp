@@ -1,0 +1,25 @@
+#include "Application.h"
+
+#include "App.h"
+#include "ErrorReport.h"
+#include "RuntimeError.h"
+
+#include <QIcon>
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(App::Title());
+    setApplicationVersion(App::Version());
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/dravik.ico")));
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const RuntimeError &error) {
+        ReportUncaughtError(error);
+    } catch (const std::exception &error) {
+        ReportUncaughtError(error.what());
+    }
+}

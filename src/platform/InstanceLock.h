@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The previous-instance flag: an exclusive lock on a file in the per-user runtime
+// directory, held for the life of the process. The kernel drops the lock when the process
+// ends, however it ends, so a copy that crashed or was killed never blocks the next one,
+// and two copies started at the same instant cannot both get it.
+class InstanceLock
+{
+public:
+    // Where the lock lives when the runtime directory is not given explicitly.
+    static QString defaultRuntimeDirectory();
+
+    explicit InstanceLock(const QString &runtimeDirectory = defaultRuntimeDirectory());
+    ~InstanceLock();
+
+    InstanceLock(const InstanceLock &) = delete;
+    InstanceLock &operator=(const InstanceLock &) = delete;
+
+    // True when another copy holds the lock. Where no lock can be made at all, the program
+    // runs as if alone and says so on stderr.
+    bool anotherInstanceRuns() const { return m_anotherRuns; }
+
+private:
+    int m_fd = -1;
+    bool m_anotherRuns = false;
+};

@@ -1,0 +1,3 @@
+#include "LifecycleLog.h"
+
+Q_LOGGING_CATEGORY(lcLifecycle, "dravik.lifecycle", QtWarningMsg)

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// Picture loading for an image element that stretches its picture over shownSize device
+// pixels. Reads every format Qt's image plugins read (for animations, the first frame),
+// turns camera photos upright by their EXIF orientation and returns the picture at exactly
+// shownSize. A format that can decode at a reduced scale (JPEG) does so, so a large photo
+// is never held at full size.
+//
+// Raises RuntimeError(FileNotFound) when there is no file at path, and
+// RuntimeError(InvalidPicture) when the file is not a picture, is damaged, or claims more
+// than kMaxPicturePixels pixels; nothing large is allocated for such a claim.
+QImage LoadPicture(const QString &path, const QSize &shownSize);
+
+// Well above any camera photo (a 60-megapixel sensor gives 9504 × 6336 pixels).
+inline constexpr qint64 kMaxPicturePixels = qint64(64) * 1024 * 1024;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+// A run-time error raised by a platform operation. Only the photo cycle catches these;
+// anywhere else they reach the error report, which ends the program.
+class RuntimeError : public std::exception
+{
+public:
+    // The error numbers users of the original desktop know these by.
+    enum Number {
+        Overflow = 6,
+        TypeMismatch = 13,
+        FileNotFound = 53,
+        PathFileAccess = 75,
+        PathNotFound = 76,
+        InvalidPicture = 481,
+        InvalidPropertyValue = 380,
+    };
+
+    RuntimeError(Number number, QString source, QString detail = {});
+
+    Number number() const { return m_number; }
+    // The standard description of the number, for example "Type mismatch".
+    QString description() const;
+    // What raised the error, for example "GetSetting(\"Interval\")".
+    const QString &source() const { return m_source; }
+    // The library's own message where one exists, otherwise empty.
+    const QString &detail() const { return m_detail; }
+    // Description, source and detail in one text, for reports and message boxes.
+    QString message() const;
+
+    const char *what() const noexcept override { return m_what.constData(); }
+
+    static QString descriptionOf(Number number);
+
+private:
+    Number m_number;
+    QString m_source;
+    QString m_detail;
+    QByteArray m_what;
+};

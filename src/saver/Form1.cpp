@@ -1,0 +1,298 @@
+#include "Form1.h"
+
+#include "App.h"
+#include "CheckedArithmetic.h"
+#include "DesignFont.h"
+#include "Element.h"
+#include "ImageElement.h"
+#include "IntervalText.h"
+#include "LifecycleLog.h"
+#include "MessageBox.h"
+#include "MoveRule.h"
+#include "Module1.h"
+#include "Panel3D.h"
+#include "PhotoCaption.h"
+#include "PictureLoader.h"
+#include "RuntimeError.h"
+#include "SaverLayout.h"
+#include "Screen.h"
+#include "SettingNames.h"
+#include "SettingsStore.h"
+#include "ShowCursor.h"
+#include "Timer.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScopeGuard>
+#include <QScreen>
+
+namespace {
+
+constexpr int kDesignIntervalMs = 1000;
+constexpr qint32 kMillisecondsPerSecond = 1000;
+
+const QString kInitialPhoto = QStringLiteral(":/pictures/photo.jpg");
+const QString kBanner = QStringLiteral(":/pictures/banner.bmp");
+// Shown in the caption bar from start-up until the first tick.
+const QString kCreditLine = QStringLiteral("Dravik 2001 demo");
+
+const QString kFailureText = QStringLiteral("Unable to find Dravik photographs!\r\n\r\n"
+                                            "Make sure that the Dravik Quintavel is in the CDROM drive.");
+const QString kFailureTitle = QStringLiteral("The Dravik Quintavel Screen Saver");
+
+TwipsBox boxOf(const QWidget &element)
+{
+    return {Element::Left(element), Element::Top(element), Element::Width(element), Element::Height(element)};
+}
+
+void placeAt(QWidget &element, const TwipsBox &box)
+{
+    Element::setLeft(element, box.left);
+    Element::setTop(element, box.top);
+}
+
+QImage designPicture(const QString &resource)
+{
+    QImage picture(resource);
+    if (picture.isNull())
+        throw RuntimeError(RuntimeError::FileNotFound, QStringLiteral("Form1 design"), resource);
+    return picture;
+}
+
+QSize devicePixelsOf(const QWidget &element)
+{
+    return (QSizeF(element.size()) * element.devicePixelRatioF()).toSize();
+}
+
+} // namespace
+
+Form1::EndAction Form1::defaultEndAction()
+{
+    return EndProgram;
+}
+
+Form1::Form1(QWidget *parent, EndAction endProgram)
+    : Window(parent),
+      Timer1(new Timer(kDesignIntervalMs, this)),
+      SSPanel1(new Panel3D(this)),
+      Image1(new ImageElement(SSPanel1)),
+      m_panYear(new Panel3D(this)),
+      Image2(new ImageElement(this)),
+      m_endProgram(std::move(endProgram))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setWindowTitle(QString());
+    QPalette colors = palette();
+    colors.setColor(QPalette::Window, Qt::black);
+    setPalette(colors);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    connect(Timer1, &Timer::Tick, this, &Form1::Timer1_Timer);
+
+    SSPanel1->setObjectName(QStringLiteral("SSPanel1"));
+    Panel3D::Look frame;
+    frame.background = Qt::black;
+    frame.outer = Panel3D::Bevel::Inset;
+    frame.inner = Panel3D::Bevel::None;
+    frame.bevelWidth = 8;
+    frame.borderWidth = 6;
+    SSPanel1->setLook(frame);
+    Element::setGeometry(*SSPanel1, -120, 0, 11895, 7335);
+
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setStretch(true);
+    Image1->setBorder(ImageElement::Border::None);
+    Image1->setPicture(designPicture(kInitialPhoto));
+    Element::setGeometry(*Image1, 120, 120, 11655, 7095);
+    Image1->installEventFilter(this);
+    connect(Image1, &ImageElement::MouseDown, this, &Form1::Image1_MouseDown);
+    connect(Image1, &ImageElement::MouseMove, this, &Form1::Image1_MouseMove);
+    connect(Image1, &ImageElement::Click, this, &Form1::Image1_Click);
+
+    m_panYear->setObjectName(QStringLiteral("panYear"));
+    Panel3D::Look captionBar;
+    captionBar.background = Qt::black;
+    captionBar.foreground = QColor(255, 0, 0);
+    captionBar.outer = Panel3D::Bevel::None;
+    captionBar.inner = Panel3D::Bevel::None;
+    captionBar.bevelWidth = 0;
+    captionBar.borderWidth = 0;
+    m_panYear->setLook(captionBar);
+    m_panYear->setFont(DesignFont(QStringLiteral("MS Sans Serif"), 8.25, true));
+    m_panYear->setCaption(kCreditLine);
+    Element::setGeometry(*m_panYear, 1800, 8160, 3795, 360);
+    m_panYear->setVisible(false);
+
+    // The banner keeps its picture's own size; only its position is in twips.
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setStretch(false);
+    Image2->setBorder(ImageElement::Border::FixedSingle);
+    Image2->setPicture(designPicture(kBanner));
+    const float twipsPerPixel = TwipsPerPixel();
+    Element::setGeometry(*Image2, 1560, 7690, static_cast<float>(Image2->width()) * twipsPerPixel,
+                         static_cast<float>(Image2->height()) * twipsPerPixel);
+}
+
+void Form1::Form_Load()
+{
+    const QString application = App::Title();
+    IntervalSeconds = IntervalFromText(
+        GetSetting(application, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault));
+    Timer1->setInterval(
+        CheckedMultiply(IntervalSeconds, kMillisecondsPerSecond, QStringLiteral("IntervalSeconds * 1000")));
+    PhotoDir = GetSetting(application, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
+
+    const ScreenTwips screen = PrimaryScreenTwips();
+    SaverStack stack{boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)};
+    OffsetFrameForScreen(stack, screen);
+    Element::setTop(*SSPanel1, stack.SSPanel1.top);
+
+    Element::setLeft(*this, 0);
+    Element::setTop(*this, 0);
+    maximise();
+
+    stack = {boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)};
+    CentreAndStack(stack, screen);
+    placeAt(*SSPanel1, stack.SSPanel1);
+    placeAt(*m_panYear, stack.panYear);
+    placeAt(*Image2, stack.Image2);
+}
+
+void Form1::maximise()
+{
+    // Over the whole primary screen, panels and task bars included, as a saver must be.
+    // The geometry is set as well as the state, for window systems without a manager.
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+        setGeometry(primary->geometry());
+    setWindowState(Qt::WindowFullScreen);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    Window::showEvent(event);
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        // As the desktop does when it starts a saver; every way out shows the pointer again.
+        const int count = ShowCursor(0);
+        qCDebug(lcLifecycle) << "Form1 shown: display count" << count;
+        m_pointer.setRestingPosition(QCursor::pos());
+    }
+    raise();
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Window::closeEvent(event);
+    // A closed window shows no more photos, and no more failure messages.
+    if (event->isAccepted())
+        Timer1->setInterval(0);
+}
+
+bool Form1::event(QEvent *event)
+{
+    // Every key, Tab included, before Qt's focus handling can take it.
+    if (event->type() == QEvent::KeyPress) {
+        Form_KeyDown();
+        return true;
+    }
+    return Window::event(event);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Image1 && event->type() == QEvent::MouseMove) {
+        const auto *move = static_cast<QMouseEvent *>(event);
+        // A move without movement never reaches Image1's handler.
+        return !m_pointer.isMove(move->globalPosition());
+    }
+    return Window::eventFilter(watched, event);
+}
+
+void Form1::mousePressEvent(QMouseEvent *)
+{
+    Form_MouseDown();
+}
+
+void Form1::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_pointer.isMove(event->globalPosition()))
+        Form_MouseMove();
+}
+
+void Form1::Timer1_Timer()
+{
+    // The failure message runs its own event loop, in which ticks go on: while it is open
+    // they leave everything as it is, so messages never pile up.
+    if (m_failureMessageOpen)
+        return;
+    try {
+        const QString path = m_photoCycle.NextPhotoPath(PhotoDir);
+        Image1->setPicture(LoadPicture(path, devicePixelsOf(*Image1)));
+        m_panYear->setCaption(CaptionFromPath(path));
+    } catch (const RuntimeError &error) {
+        qCDebug(lcLifecycle).noquote() << "Timer1_Timer failed:" << error.message();
+        m_failureMessageOpen = true;
+        const auto closed = qScopeGuard([this] { m_failureMessageOpen = false; });
+        MsgBox(kFailureText, kFailureTitle, this);
+    }
+}
+
+void Form1::Form_KeyDown()
+{
+    qCDebug(lcLifecycle) << "Form_KeyDown";
+    m_endProgram();
+}
+
+void Form1::Form_MouseDown()
+{
+    qCDebug(lcLifecycle) << "Form_MouseDown";
+    m_endProgram();
+}
+
+void Form1::Form_MouseMove()
+{
+    const bool ends = MoveEndsProgram(m_formMoveCount);
+    qCDebug(lcLifecycle) << "Form_MouseMove: FormMoveCount" << m_formMoveCount;
+    if (ends)
+        m_endProgram();
+}
+
+void Form1::Form_QueryUnload()
+{
+    qCDebug(lcLifecycle) << "Form_QueryUnload";
+    RestoreCursor();
+}
+
+void Form1::Form_Unload()
+{
+    qCDebug(lcLifecycle) << "Form_Unload";
+    RestoreCursor();
+}
+
+void Form1::Image1_Click()
+{
+    qCDebug(lcLifecycle) << "Image1_Click";
+    m_endProgram();
+}
+
+void Form1::Image1_MouseDown()
+{
+    qCDebug(lcLifecycle) << "Image1_MouseDown";
+    m_endProgram();
+}
+
+void Form1::Image1_MouseMove()
+{
+    const bool ends = MoveEndsProgram(m_image1MoveCount);
+    qCDebug(lcLifecycle) << "Image1_MouseMove: Image1MoveCount" << m_image1MoveCount;
+    if (ends)
+        m_endProgram();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "DirectoryEnumeration.h"
+#include "PhotoCycle.h"
+#include "PointerMotion.h"
+#include "Window.h"
+
+#include <functional>
+
+class ImageElement;
+class Panel3D;
+class Timer;
+
+// The saver window: a black, frameless window over the whole primary screen showing the
+// photo frame SSPanel1 with the photograph Image1, the caption bar panYear under it and the
+// banner Image2 under that. Timer1 drives the photo cycle; keyboard and mouse input end the
+// program through the end action, which is EndProgram everywhere but in tests.
+class Form1 : public Window
+{
+    Q_OBJECT
+
+public:
+    using EndAction = std::function<void()>;
+
+    explicit Form1(QWidget *parent = nullptr, EndAction endProgram = defaultEndAction());
+
+    Panel3D &panYear() { return *m_panYear; }
+
+    qint16 TickCount() const { return m_photoCycle.TickCount(); }
+    qint16 FormMoveCount() const { return m_formMoveCount; }
+    qint16 Image1MoveCount() const { return m_image1MoveCount; }
+
+protected:
+    void Form_Load() override;
+    void Form_QueryUnload() override;
+    void Form_Unload() override;
+
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    static EndAction defaultEndAction();
+
+    void Timer1_Timer();
+    void Form_KeyDown();
+    void Form_MouseDown();
+    void Form_MouseMove();
+    void Image1_Click();
+    void Image1_MouseDown();
+    void Image1_MouseMove();
+
+    void maximise();
+
+    Timer *Timer1;
+    Panel3D *SSPanel1;
+    ImageElement *Image1;
+    Panel3D *m_panYear;
+    ImageElement *Image2;
+
+    EndAction m_endProgram;
+    DirectoryEnumeration m_enumeration;
+    PhotoCycle m_photoCycle{m_enumeration};
+    PointerMotion m_pointer;
+    qint16 m_formMoveCount = 0;
+    qint16 m_image1MoveCount = 0;
+    bool m_failureMessageOpen = false;
+    bool m_shownBefore = false;
+};

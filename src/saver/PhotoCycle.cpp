@@ -1,0 +1,31 @@
+#include "PhotoCycle.h"
+
+#include "CheckedArithmetic.h"
+#include "DirectoryEnumeration.h"
+
+namespace {
+
+constexpr qint16 kTicksOnFirstFile = 3;
+
+} // namespace
+
+PhotoCycle::PhotoCycle(DirectoryEnumeration &enumeration) : m_enumeration(enumeration)
+{
+}
+
+QString PhotoCycle::NextPhotoPath(const QString &photoDir)
+{
+    for (;;) {
+        if (m_tickCount >= kTicksOnFirstFile) {
+            const QString name = m_enumeration.Next();
+            if (name.isEmpty()) {
+                m_tickCount = 0;
+                continue;
+            }
+            return photoDir + name;
+        }
+        const QString name = m_enumeration.First(photoDir + QStringLiteral("*.*"));
+        m_tickCount = CheckedAdd<qint16>(m_tickCount, 1, QStringLiteral("TickCount + 1"));
+        return photoDir + name;
+    }
+}

@@ -1,0 +1,13 @@
+#include "PointerMotion.h"
+
+void PointerMotion::setRestingPosition(const QPointF &globalPosition)
+{
+    m_last = globalPosition;
+}
+
+bool PointerMotion::isMove(const QPointF &globalPosition)
+{
+    const bool moved = !m_last || *m_last != globalPosition;
+    m_last = globalPosition;
+    return moved;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QPointF>
+
+#include <optional>
+
+// Tells real pointer movement from the move events a window system sends without any:
+// X11 reports a "move" when a window maps under a resting pointer, and again when the
+// element under it changes. A move event counts only when its screen position differs
+// from the last one seen.
+class PointerMotion
+{
+public:
+    // Where the pointer rests before any move event, for example when the window appears.
+    void setRestingPosition(const QPointF &globalPosition);
+
+    // True when the pointer has left the last position seen; remembers the new one.
+    bool isMove(const QPointF &globalPosition);
+
+private:
+    std::optional<QPointF> m_last;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ScreenSizeIs.h"
+
+// Where the saver window's three stacked elements stand, in single-precision twips
+// relative to the window.
+struct TwipsBox
+{
+    float left = 0.0f;
+    float top = 0.0f;
+    float width = 0.0f;
+    float height = 0.0f;
+};
+
+struct SaverStack
+{
+    TwipsBox SSPanel1; // the photo frame
+    TwipsBox panYear;  // the caption bar
+    TwipsBox Image2;   // the banner
+};
+
+// Screens other than 800 × 600 and 640 × 480 (as ScreenSizeIs sees them) get the frame,
+// and so the whole stack, this far down.
+inline constexpr float kFrameOffsetTwips = 1400.0f;
+
+// Moves the frame down by kFrameOffsetTwips unless the screen is one of the two known sizes.
+void OffsetFrameForScreen(SaverStack &stack, const ScreenTwips &screen);
+
+// Centres the frame, the caption bar and the banner across the screen's width, each on a
+// fresh read of it, and stacks the caption bar under the frame and the banner under the
+// caption bar, in that order and each from the values the step before left.
+void CentreAndStack(SaverStack &stack, const ScreenTwips &screen);

@@ -1,0 +1,45 @@
+#include "IntervalCycle.h"
+
+#include "RuntimeError.h"
+
+#include <QtNumeric>
+
+namespace {
+
+constexpr qint32 kLargeStepMs = 5000;
+
+qint32 checkedAdd(qint32 intervalMs, qint32 stepMs, const char *source)
+{
+    qint32 result = 0;
+    if (qAddOverflow(intervalMs, stepMs, &result))
+        throw RuntimeError(RuntimeError::Overflow, QString::fromLatin1(source));
+    return result;
+}
+
+} // namespace
+
+// The tests run in this order and the first match wins, so 10000 goes down by the
+// general rule to 5000 rather than taking the one-second rows.
+qint32 IntervalStepDown(qint32 intervalMs)
+{
+    switch (intervalMs) {
+    case 1000: return 60000;
+    case 5000: return 4000;
+    case 4000: return 3000;
+    case 3000: return 2000;
+    case 2000: return 1000;
+    default: return checkedAdd(intervalMs, -kLargeStepMs, "SpinInterval_Down");
+    }
+}
+
+qint32 IntervalStepUp(qint32 intervalMs)
+{
+    switch (intervalMs) {
+    case 60000: return 1000;
+    case 1000: return 2000;
+    case 2000: return 3000;
+    case 3000: return 4000;
+    case 4000: return 5000;
+    default: return checkedAdd(intervalMs, kLargeStepMs, "SpinInterval_Up");
+    }
+}

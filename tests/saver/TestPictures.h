@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QList>
+#include <QSize>
+#include <QString>
+
+// Picture files made on the spot for the saver's tests: solid colours, so a test can tell
+// which file is shown by one pixel, and a few deliberately odd files.
+namespace TestPictures {
+
+// Encodes a picture of one colour in the format ("jpg", "png", "bmp", "webp", "tiff", ...)
+// by Qt's own writers; empty when the format cannot be written.
+QByteArray Solid(const QColor &color, const char *format, QSize size = QSize(64, 48));
+// The left half in one colour, the right half in another, as JPEG.
+QByteArray SplitJpeg(const QColor &left, const QColor &right, QSize size);
+// A GIF with one frame per colour, written by hand since Qt has no GIF writer.
+QByteArray SolidGif(const QList<QColor> &frames, QSize size = QSize(16, 8));
+// The JPEG with an EXIF orientation tag (1 upright, 6 turned 90° clockwise, ...).
+QByteArray WithExifOrientation(const QByteArray &jpeg, quint16 orientation);
+// The JPEG whose frame header claims other dimensions than its data has.
+QByteArray WithClaimedJpegSize(const QByteArray &jpeg, quint16 width, quint16 height);
+// A PNG header alone, claiming the dimensions.
+QByteArray PngHeaderClaiming(quint32 width, quint32 height);
+
+bool WriteFile(const QString &path, const QByteArray &contents);
+// Within a tolerance that JPEG's lossy colours need.
+bool IsColour(QRgb pixel, const QColor &expected, int tolerance = 24);
+
+} // namespace TestPictures

@@ -1,0 +1,162 @@
+#include "PictureLoader.h"
+#include "RuntimeError.h"
+#include "TestPictures.h"
+
+#include <QDir>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace TestPictures;
+
+class TestPictureLoader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void formats_data();
+    void formats();
+    void contentDecidesTheFormat();
+    void largePhotoComesAtTheShownSize();
+    void exifOrientation_data();
+    void exifOrientation();
+    void failures_data();
+    void failures();
+
+private:
+    QString write(const QString &name, const QByteArray &contents);
+
+    QTemporaryDir m_dir;
+};
+
+void TestPictureLoader::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+QString TestPictureLoader::write(const QString &name, const QByteArray &contents)
+{
+    const QString path = QDir(m_dir.path()).filePath(name);
+    if (!WriteFile(path, contents))
+        return {};
+    return path;
+}
+
+void TestPictureLoader::formats_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QColor>("colour");
+
+    // The image-format plugins come with the build dependencies; a missing writer is a
+    // broken installation, not a reason to skip.
+    for (const char *format : {"jpg", "png", "bmp", "webp", "tiff"}) {
+        const QByteArray contents = Solid(QColor(200, 40, 40), format);
+        QVERIFY2(!contents.isEmpty(), format);
+        QTest::newRow(format) << QString::fromLatin1(format) << contents << QColor(200, 40, 40);
+    }
+    QTest::newRow("gif, first frame") << QStringLiteral("gif") << SolidGif({QColor(0, 0, 255), QColor(255, 255, 0)}) << QColor(0, 0, 255);
+}
+
+void TestPictureLoader::formats()
+{
+    QFETCH(QString, suffix);
+    QFETCH(QByteArray, contents);
+    QFETCH(QColor, colour);
+    const QString path = write(QStringLiteral("picture.") + suffix, contents);
+    QVERIFY(!path.isEmpty());
+
+    const QImage picture = LoadPicture(path, QSize(30, 20));
+    QCOMPARE(picture.size(), QSize(30, 20));
+    QVERIFY(IsColour(picture.pixel(15, 10), colour));
+}
+
+void TestPictureLoader::contentDecidesTheFormat()
+{
+    const QString path = write(QStringLiteral("really-a-png.jpg"), Solid(QColor(10, 200, 10), "png"));
+    const QImage picture = LoadPicture(path, QSize(8, 8));
+    QVERIFY(IsColour(picture.pixel(4, 4), QColor(10, 200, 10), 0));
+}
+
+void TestPictureLoader::largePhotoComesAtTheShownSize()
+{
+    const QString path = write(QStringLiteral("large.jpg"), Solid(QColor(30, 60, 220), "jpg", QSize(3000, 2000)));
+    const QImage picture = LoadPicture(path, QSize(777, 473));
+    QCOMPARE(picture.size(), QSize(777, 473));
+    QVERIFY(IsColour(picture.pixel(0, 0), QColor(30, 60, 220)));
+    QVERIFY(IsColour(picture.pixel(776, 472), QColor(30, 60, 220)));
+
+    // A smaller photo is stretched up to the same size.
+    const QString small = write(QStringLiteral("small.jpg"), Solid(QColor(30, 60, 220), "jpg", QSize(100, 50)));
+    QCOMPARE(LoadPicture(small, QSize(777, 473)).size(), QSize(777, 473));
+}
+
+void TestPictureLoader::exifOrientation_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QSize>("shownSize");
+    QTest::addColumn<QPoint>("redAt");
+    QTest::addColumn<QPoint>("blueAt");
+
+    // Stored: 80 × 40, red on the left half, blue on the right.
+    QTest::newRow("1 upright") << 1 << QSize(40, 20) << QPoint(5, 10) << QPoint(35, 10);
+    QTest::newRow("3 upside down") << 3 << QSize(40, 20) << QPoint(35, 10) << QPoint(5, 10);
+    QTest::newRow("6 turned clockwise") << 6 << QSize(20, 40) << QPoint(10, 5) << QPoint(10, 35);
+    QTest::newRow("8 turned anticlockwise") << 8 << QSize(20, 40) << QPoint(10, 35) << QPoint(10, 5);
+}
+
+void TestPictureLoader::exifOrientation()
+{
+    QFETCH(int, orientation);
+    QFETCH(QSize, shownSize);
+    QFETCH(QPoint, redAt);
+    QFETCH(QPoint, blueAt);
+
+    const QByteArray stored = SplitJpeg(QColor(255, 0, 0), QColor(0, 0, 255), QSize(80, 40));
+    const QString path = write(QStringLiteral("camera.jpg"), WithExifOrientation(stored, quint16(orientation)));
+    const QImage picture = LoadPicture(path, shownSize);
+    QCOMPARE(picture.size(), shownSize);
+    QVERIFY(IsColour(picture.pixel(redAt), QColor(255, 0, 0), 40));
+    QVERIFY(IsColour(picture.pixel(blueAt), QColor(0, 0, 255), 40));
+}
+
+void TestPictureLoader::failures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<int>("number");
+
+    const QByteArray jpeg = Solid(Qt::gray, "jpg", QSize(16, 16));
+    QTest::newRow("text file") << "notes.jpg" << QByteArray("These are not the photographs.\n")
+                               << int(RuntimeError::InvalidPicture);
+    QTest::newRow("empty file") << "empty.jpg" << QByteArray() << int(RuntimeError::InvalidPicture);
+    QTest::newRow("JPEG claiming 20000 x 20000")
+        << "huge.jpg" << WithClaimedJpegSize(jpeg, 20000, 20000) << int(RuntimeError::InvalidPicture);
+    QTest::newRow("PNG claiming 100000 x 100000")
+        << "huge.png" << PngHeaderClaiming(100000, 100000) << int(RuntimeError::InvalidPicture);
+    QTest::newRow("missing file") << "" << QByteArray() << int(RuntimeError::FileNotFound);
+    QTest::newRow("directory") << "." << QByteArray() << int(RuntimeError::FileNotFound);
+}
+
+void TestPictureLoader::failures()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, contents);
+    QFETCH(int, number);
+
+    QString path = QDir(m_dir.path()).filePath(name.isEmpty() ? QStringLiteral("missing.jpg") : name);
+    if (!name.isEmpty() && name != QStringLiteral("."))
+        QVERIFY(WriteFile(path, contents));
+    try {
+        LoadPicture(path, QSize(777, 473));
+        QFAIL("no error raised");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(int(error.number()), number);
+        QVERIFY2(error.message().contains(QDir::toNativeSeparators(path)), qPrintable(error.message()));
+    }
+}
+
+QTEST_MAIN(TestPictureLoader)
+#include "tst_picture_loader.moc"

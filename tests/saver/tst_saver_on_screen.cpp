@@ -1,0 +1,152 @@
+#include "IsolatedUserDirs.h"
+#include "ProgramProcess.h"
+#include "SaverSettings.h"
+#include "TestPictures.h"
+#include "XDoTool.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The real program on a real X server (Xvfb, 1024 × 768, 15 twips per pixel), driven with
+// xdotool as a user would drive it. At this size the stack sits 1400 twips down:
+//   frame SSPanel1   x 116..908, y 93..581, bevel 8 pixels
+//   photo Image1     x 124..900, y 101..573
+//   caption panYear  x 386..638, y 582..605
+//   banner Image2    x 207..816, y 606..681
+class TestSaverOnScreen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void fourthMoveOverThePhotoEnds();
+    void keyPressEnds();
+    void pressOverTheBannerIsIgnoredPressOnThePhotoEnds();
+
+private:
+    void start(ProgramProcess &program);
+    static int moveCountLines(const QString &log);
+
+    IsolatedUserDirs m_userDirs;
+    QTemporaryDir m_root;
+};
+
+void TestSaverOnScreen::initTestCase()
+{
+    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
+    m_userDirs.applyToThisProcess();
+    QVERIFY(m_root.isValid());
+    const QString photoDir = m_root.path() + QStringLiteral("/draviks/");
+    QVERIFY(QDir().mkpath(photoDir));
+    QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
+    QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("ZZ001.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
+    // Ticks every second during the test: they must not end anything either.
+    StoreSaverSettings(QStringLiteral("1"), photoDir);
+}
+
+void TestSaverOnScreen::init()
+{
+    // The pointer rests over where the photo will appear.
+    QVERIFY(XDoTool::mouseMove(500, 300));
+}
+
+void TestSaverOnScreen::start(ProgramProcess &program)
+{
+    QVERIFY(program.start());
+    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
+    QVERIFY(!XDoTool::waitForWindowOfProcess(program.processId()).isEmpty());
+}
+
+int TestSaverOnScreen::moveCountLines(const QString &log)
+{
+    return int(log.count(QRegularExpression(QStringLiteral("MoveCount \\d"))));
+}
+
+void TestSaverOnScreen::fourthMoveOverThePhotoEnds()
+{
+    QProcessEnvironment env = m_userDirs.environment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
+    ProgramProcess program(env);
+    start(program);
+
+    // Appearing under a resting pointer is no input: the saver stays up through ticks.
+    QTest::qWait(2500);
+    QVERIFY(program.isRunning());
+    QCOMPARE(moveCountLines(program.standardError()), 0);
+
+    // Over the banner, the caption bar and the frame's bevel: nothing counts.
+    const QList<QPoint> ignored{{300, 640}, {400, 650}, {500, 660}, {700, 620}, {450, 590}, {500, 595},
+                                {550, 588}, {119, 300}, {120, 350}, {119, 400}, {500, 96},  {905, 300}};
+    for (int round = 0; round < 2; ++round) {
+        for (const QPoint &point : ignored)
+            QVERIFY(XDoTool::mouseMove(point.x(), point.y()));
+    }
+    // The bare surface counts on its own counter; its first line proves that everything
+    // before it has been handled without counting.
+    QVERIFY(XDoTool::mouseMove(50, 700));
+    QVERIFY(program.waitForStderr(QStringLiteral("Form_MouseMove: FormMoveCount 1")));
+    QCOMPARE(moveCountLines(program.standardError()), 1);
+    QVERIFY(XDoTool::mouseMove(60, 710));
+    QVERIFY(XDoTool::mouseMove(70, 720));
+    QVERIFY(program.waitForStderr(QStringLiteral("FormMoveCount 3")));
+
+    for (int i = 1; i <= 3; ++i) {
+        QVERIFY(XDoTool::mouseMove(400 + 10 * i, 300));
+        QVERIFY(program.waitForStderr(QStringLiteral("Image1MoveCount %1").arg(i)));
+    }
+    QTest::qWait(300);
+    QVERIFY(program.isRunning());
+
+    QVERIFY(XDoTool::mouseMove(450, 320));
+    QVERIFY(program.waitForExit(10000));
+    const QString log = program.standardError();
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(log.contains(QStringLiteral("EndProgram")), qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("RestoreCursor: display count 1")), qPrintable(log));
+    QVERIFY2(!log.contains(QStringLiteral("Form_QueryUnload")), qPrintable(log));
+    QVERIFY2(!log.contains(QStringLiteral("Timer1_Timer failed")), qPrintable(log));
+}
+
+void TestSaverOnScreen::keyPressEnds()
+{
+    QProcessEnvironment env = m_userDirs.environment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
+    ProgramProcess program(env);
+    start(program);
+    QTest::qWait(500);
+    QVERIFY(XDoTool::key(QStringLiteral("a")));
+    QVERIFY(program.waitForExit(10000));
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(program.standardError().contains(QStringLiteral("Form_KeyDown")), qPrintable(program.standardError()));
+}
+
+void TestSaverOnScreen::pressOverTheBannerIsIgnoredPressOnThePhotoEnds()
+{
+    QProcessEnvironment env = m_userDirs.environment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
+    ProgramProcess program(env);
+    start(program);
+
+    for (const QPoint &point : {QPoint(500, 640), QPoint(500, 590), QPoint(120, 300)}) {
+        QVERIFY(XDoTool::mouseMove(point.x(), point.y()));
+        QVERIFY(XDoTool::click(1));
+        QVERIFY(XDoTool::click(3));
+    }
+    QTest::qWait(500);
+    QVERIFY(program.isRunning());
+
+    QVERIFY(XDoTool::mouseMove(600, 400));
+    QVERIFY(XDoTool::click(1));
+    QVERIFY(program.waitForExit(10000));
+    QCOMPARE(program.exitCode(), 0);
+    const QString log = program.standardError();
+    QVERIFY2(log.contains(QStringLiteral("Image1_MouseDown")), qPrintable(log));
+    QVERIFY2(!log.contains(QStringLiteral("Image1_Click")), qPrintable(log));
+}
+
+QTEST_GUILESS_MAIN(TestSaverOnScreen)
+#include "tst_saver_on_screen.moc"

@@ -1,0 +1,263 @@
+#include "Form1.h"
+#include "ImageElement.h"
+#include "IsolatedUserDirs.h"
+#include "MessageBoxWatcher.h"
+#include "Panel3D.h"
+#include "SaverSettings.h"
+#include "TestPictures.h"
+#include "Timer.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace TestPictures;
+
+namespace {
+
+const QString kFailureText = QStringLiteral(
+    "Unable to find Dravik photographs!\n\nMake sure that the Dravik Quintavel is in the CDROM drive.");
+const QString kFailureTitle = QStringLiteral("The Dravik Quintavel Screen Saver");
+
+const QColor kRed(220, 0, 0);
+const QColor kGreen(0, 200, 0);
+const QColor kBlue(0, 0, 220);
+const QColor kYellow(230, 230, 0);
+
+} // namespace
+
+// The photo cycle of the real window over real photo directories, tick by tick.
+class TestSaverPhotoCycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void firstFileThreeTimesThenOnwardsWithCaptions();
+    void photoIsDecodedAtTheFrameSize();
+    void nonPictureFirstFile();
+    void nonPictureLaterFile();
+    void emptyDirectory();
+    void defaultDirectory();
+    void failureMessagesNeverPileUp();
+
+private:
+    // A window loaded with the photo directory, its timer stopped so the test drives the ticks.
+    void load(const QString &photoDir, const QString &interval = QStringLiteral("0"));
+    void tick() { emit m_form->findChild<Timer *>(QStringLiteral("Timer1"))->Tick(); }
+    QString caption() const { return m_form->findChild<Panel3D *>(QStringLiteral("panYear"))->Caption(); }
+    QImage picture() const { return m_form->findChild<ImageElement *>(QStringLiteral("Image1"))->Picture(); }
+    bool showing(const QColor &colour) const;
+    QString photoDir(const QStringList &files);
+
+    IsolatedUserDirs m_userDirs;
+    QTemporaryDir *m_root = nullptr;
+    Form1 *m_form = nullptr;
+    int m_ends = 0;
+};
+
+void TestSaverPhotoCycle::initTestCase()
+{
+    m_userDirs.applyToThisProcess();
+}
+
+void TestSaverPhotoCycle::init()
+{
+    m_root = new QTemporaryDir;
+    QVERIFY(m_root->isValid());
+    m_ends = 0;
+}
+
+void TestSaverPhotoCycle::cleanup()
+{
+    delete m_form;
+    m_form = nullptr;
+    delete m_root;
+    m_root = nullptr;
+    QCOMPARE(m_ends, 0);
+}
+
+void TestSaverPhotoCycle::load(const QString &photoDir, const QString &interval)
+{
+    StoreSaverSettings(interval, photoDir.isNull() ? std::nullopt : std::optional<QString>(photoDir));
+    m_form = new Form1(nullptr, [this] { ++m_ends; });
+    m_form->showModeless();
+}
+
+bool TestSaverPhotoCycle::showing(const QColor &colour) const
+{
+    const QImage shown = picture();
+    return !shown.isNull() && IsColour(shown.pixel(shown.width() / 2, shown.height() / 2), colour);
+}
+
+// Files named "<name>:<colour>" are pictures of that colour, others hold text.
+QString TestSaverPhotoCycle::photoDir(const QStringList &files)
+{
+    const QString dir = m_root->path() + QStringLiteral("/cdrom/DRAVIKS/");
+    if (!QDir().mkpath(dir))
+        return {};
+    for (const QString &file : files) {
+        const QString name = file.section(QLatin1Char(':'), 0, 0);
+        const QString colour = file.section(QLatin1Char(':'), 1);
+        const QByteArray contents = colour.isEmpty() ? QByteArray("not a picture\n") : Solid(QColor(colour), "png");
+        if (!WriteFile(dir + name, contents))
+            return {};
+    }
+    return dir;
+}
+
+void TestSaverPhotoCycle::firstFileThreeTimesThenOnwardsWithCaptions()
+{
+    const QString dir = photoDir({QStringLiteral("ZZ9.png:") + kYellow.name(), QStringLiteral("67A.png:") + kRed.name(),
+                                  QStringLiteral("CL1.png:") + kGreen.name(), QStringLiteral("02B.png:") + kBlue.name()});
+    QVERIFY(!dir.isEmpty());
+    MessageBoxWatcher messages;
+    load(dir);
+
+    struct Shown
+    {
+        QColor colour;
+        QString caption;
+    };
+    const Shown y2002{kBlue, QStringLiteral("  2002 Dravik   ")};
+    const Shown y1967{kRed, QStringLiteral("  1967 Dravik   ")};
+    const Shown classic{kGreen, QStringLiteral("Classic Draviks")};
+    const Shown stamps{kYellow, QStringLiteral("Dravik Philately ")};
+    const QList<Shown> expected{y2002, y2002, y2002, y1967, classic, stamps,
+                                y2002, y2002, y2002, y1967, classic, stamps, y2002};
+    const QList<qint16> tickCounts{1, 2, 3, 3, 3, 3, 1, 2, 3, 3, 3, 3, 1};
+
+    for (int i = 0; i < expected.size(); ++i) {
+        tick();
+        QVERIFY2(showing(expected.at(i).colour), qPrintable(QStringLiteral("tick %1").arg(i + 1)));
+        QCOMPARE(caption(), expected.at(i).caption);
+        QCOMPARE(m_form->TickCount(), tickCounts.at(i));
+    }
+    QVERIFY(messages.seen().isEmpty());
+}
+
+void TestSaverPhotoCycle::photoIsDecodedAtTheFrameSize()
+{
+    const QString dir = m_root->path() + QStringLiteral("/draviks/");
+    QVERIFY(QDir().mkpath(dir));
+    QVERIFY(WriteFile(dir + QStringLiteral("TF001.jpg"), Solid(kBlue, "jpg", QSize(2400, 1600))));
+    load(dir);
+    tick();
+    // The photo's own device pixels: twice the frame's size on a screen of device pixel ratio 2.
+    const auto *photo = m_form->findChild<ImageElement *>(QStringLiteral("Image1"));
+    QCOMPARE(photo->size(), QSize(777, 473));
+    QCOMPARE(picture().size(), QSize(777, 473) * photo->devicePixelRatio());
+    QVERIFY(showing(kBlue));
+    QCOMPARE(caption(), QStringLiteral("Franklin Mint Die-cast Models "));
+}
+
+void TestSaverPhotoCycle::nonPictureFirstFile()
+{
+    const QString dir = photoDir({QStringLiteral("00A.jpg"), QStringLiteral("67A.png:") + kRed.name(),
+                                  QStringLiteral("CL1.png:") + kGreen.name()});
+    MessageBoxWatcher messages;
+    load(dir);
+    const QImage initial = picture();
+    const QString credit = caption();
+
+    // The first file takes three ticks, each ending in the failure message.
+    for (int i = 1; i <= 3; ++i) {
+        tick();
+        QCOMPARE(messages.seen().size(), i);
+        QCOMPARE(m_form->TickCount(), qint16(i));
+        QCOMPARE(picture(), initial);
+        QCOMPARE(caption(), credit);
+    }
+    const MessageBoxWatcher::Seen &message = messages.seen().first();
+    QCOMPARE(message.text, kFailureText);
+    QCOMPARE(message.title, kFailureTitle);
+    QCOMPARE(message.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(message.buttonCount, 1);
+
+    tick();
+    QVERIFY(showing(kRed));
+    QCOMPARE(caption(), QStringLiteral("  1967 Dravik   "));
+    tick();
+    QVERIFY(showing(kGreen));
+    // Restart: the first file again, with its message.
+    tick();
+    QCOMPARE(messages.seen().size(), 4);
+    QCOMPARE(m_form->TickCount(), qint16(1));
+    QVERIFY(showing(kGreen));
+}
+
+void TestSaverPhotoCycle::nonPictureLaterFile()
+{
+    const QString dir = photoDir({QStringLiteral("02B.png:") + kBlue.name(), QStringLiteral("67A.jpg"),
+                                  QStringLiteral("CL1.png:") + kGreen.name()});
+    MessageBoxWatcher messages;
+    load(dir);
+    for (int i = 0; i < 3; ++i)
+        tick();
+    QVERIFY(showing(kBlue));
+    QVERIFY(messages.seen().isEmpty());
+
+    tick(); // 67A.jpg is text: the message once, picture and caption stay
+    QCOMPARE(messages.seen().size(), 1);
+    QVERIFY(showing(kBlue));
+    QCOMPARE(caption(), QStringLiteral("  2002 Dravik   "));
+
+    tick(); // and the next tick moves on
+    QCOMPARE(messages.seen().size(), 1);
+    QVERIFY(showing(kGreen));
+    QCOMPARE(caption(), QStringLiteral("Classic Draviks"));
+}
+
+void TestSaverPhotoCycle::emptyDirectory()
+{
+    const QString dir = photoDir({});
+    MessageBoxWatcher messages;
+    load(dir);
+    for (int i = 1; i <= 7; ++i) {
+        tick();
+        QCOMPARE(messages.seen().size(), i);
+        QCOMPARE(messages.seen().last().text, kFailureText);
+    }
+}
+
+void TestSaverPhotoCycle::defaultDirectory()
+{
+    // " " names no directory: the enumeration looks for names beginning with a blank in
+    // the current directory, so make sure there is none.
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    MessageBoxWatcher messages;
+    load(QString());
+    for (int i = 1; i <= 4; ++i) {
+        tick();
+        QCOMPARE(messages.seen().size(), i);
+    }
+    QVERIFY(QDir::setCurrent(previous));
+}
+
+void TestSaverPhotoCycle::failureMessagesNeverPileUp()
+{
+    const QString dir = photoDir({});
+    MessageBoxWatcher messages;
+    qint16 tickCountWhileOpen = -1;
+    messages.setWhileOpen([&](QMessageBox &) {
+        const qint16 before = m_form->TickCount();
+        // Real ticks every second while the message waits, and a few more by hand.
+        QTest::qWait(2500);
+        for (int i = 0; i < 3; ++i)
+            tick();
+        tickCountWhileOpen = m_form->TickCount() == before ? before : qint16(-2);
+        m_form->findChild<Timer *>(QStringLiteral("Timer1"))->setInterval(0);
+    });
+    load(dir, QStringLiteral("1"));
+
+    QTRY_COMPARE_WITH_TIMEOUT(messages.seen().size(), 1, 5000);
+    QCOMPARE(messages.seen().first().openAtOnce, 1);
+    QCOMPARE(tickCountWhileOpen, qint16(1));
+}
+
+QTEST_MAIN(TestSaverPhotoCycle)
+#include "tst_saver_photo_cycle.moc"

@@ -1,0 +1,44 @@
+#include "IsolatedUserDirs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+IsolatedUserDirs::IsolatedUserDirs()
+{
+    QDir root(m_root.path());
+    root.mkpath(QStringLiteral("config"));
+    root.mkpath(QStringLiteral("runtime"));
+    // Qt insists on a private runtime directory.
+    QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QString IsolatedUserDirs::configHome() const
+{
+    return m_root.filePath(QStringLiteral("config"));
+}
+
+QString IsolatedUserDirs::runtimeDir() const
+{
+    return m_root.filePath(QStringLiteral("runtime"));
+}
+
+QString IsolatedUserDirs::settingsFile() const
+{
+    return configHome() + QStringLiteral("/SCRNSAVE: The Dravik Quintavel 2001.ini");
+}
+
+QProcessEnvironment IsolatedUserDirs::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+    return env;
+}
+
+void IsolatedUserDirs::applyToThisProcess() const
+{
+    qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", runtimeDir().toLocal8Bit());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configHome());
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+// The real program, started as its own process for the end-to-end tests. Standard error is
+// collected, so a test can wait for what the program says (for example with
+// QT_LOGGING_RULES="dravik.lifecycle.debug=true" in the environment).
+class ProgramProcess
+{
+public:
+    explicit ProgramProcess(const QProcessEnvironment &environment);
+    ~ProgramProcess();
+
+    // Starts the program with the given arguments; false when it could not be started.
+    bool start(const QStringList &arguments = {});
+    // Waits until standard error holds text, or the timeout runs out.
+    bool waitForStderr(const QString &text, int timeoutMs = 10000);
+    // Waits for the process to end; false on timeout.
+    bool waitForExit(int timeoutMs = 10000);
+    bool isRunning() const;
+    qint64 processId() const;
+
+    int exitCode() const;
+    QProcess::ExitStatus exitStatus() const;
+    QString standardError();
+
+private:
+    QProcess m_process;
+    QString m_stderr;
+};

@@ -1,0 +1,137 @@
+#include "InstallCommand.h"
+
+#include "App.h"
+#include "IntervalCycle.h"
+#include "IntervalSecondsText.h"
+#include "PhotoDirectoryCheck.h"
+#include "RuntimeError.h"
+#include "SettingNames.h"
+#include "SettingsStore.h"
+
+#include <QTextStream>
+
+namespace InstallCommand {
+
+namespace {
+
+const QString kUsage = QStringLiteral(
+    "Usage: dravik-install PHOTO_DIR       record the photo directory the saver shows\n"
+    "       dravik-install --interval N   record the seconds between photographs\n"
+    "       dravik-install --show         print the settings file and both values\n"
+    "       dravik-install --help         print this help\n"
+    "\n"
+    "N is one of 1, 2, 3, 4, 5, 10, 15, ..., 60, as in the saver's settings window.\n"
+    "PHOTO_DIR must hold pictures the saver can show; captions are decoded from the two\n"
+    "characters after a directory named \"draviks\".\n"
+    "\n"
+    "Exit status: 0 done, 1 refused (nothing written), 2 wrong usage,\n"
+    "3 the settings file could not be read or written.\n");
+
+// The texts the settings window can save, in its cycle's order.
+QStringList intervalChoices()
+{
+    QStringList choices;
+    qint32 intervalMs = 1000;
+    do {
+        choices << IntervalSecondsText(intervalMs);
+        intervalMs = IntervalStepUp(intervalMs);
+    } while (intervalMs != 1000);
+    return choices;
+}
+
+QString quoted(const QString &value)
+{
+    return QLatin1Char('"') + value + QLatin1Char('"');
+}
+
+void showSetting(QTextStream &out, const QString &key, const QString &defaultValue)
+{
+    // Only an absent key comes back as whichever default is asked for.
+    const QString value = GetSetting(App::Title(), SettingNames::Section, key, QStringLiteral("0"));
+    const bool absent = value == QStringLiteral("0")
+                        && GetSetting(App::Title(), SettingNames::Section, key, QStringLiteral("1")) == QStringLiteral("1");
+    if (absent)
+        out << key << ": not set; the saver uses " << quoted(defaultValue) << '\n';
+    else
+        out << key << ": " << quoted(value) << '\n';
+}
+
+int show(QTextStream &out)
+{
+    out << "Settings file: " << SettingsFilePath(App::Title()) << '\n';
+    showSetting(out, SettingNames::Interval, SettingNames::IntervalDefault);
+    showSetting(out, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
+    return Success;
+}
+
+int recordInterval(const QString &seconds, QTextStream &out, QTextStream &err)
+{
+    const QStringList choices = intervalChoices();
+    if (!choices.contains(seconds)) {
+        err << "dravik-install: " << quoted(seconds) << " is not an interval the saver offers; choose one of "
+            << choices.join(QStringLiteral(", ")) << " seconds.\n";
+        return Refused;
+    }
+    SaveSetting(App::Title(), SettingNames::Section, SettingNames::Interval, seconds);
+    out << "Interval: " << quoted(seconds) << '\n';
+    return Success;
+}
+
+int recordDirectory(const QString &directory, QTextStream &out, QTextStream &err)
+{
+    const QString refusal = PhotoDirectoryCheck::refusal(directory);
+    if (!refusal.isEmpty()) {
+        err << "dravik-install: " << refusal << "; nothing was recorded.\n";
+        return Refused;
+    }
+    const QString recorded = PhotoDirectoryCheck::recordedForm(directory);
+    if (!PhotoDirectoryCheck::hasCaptionName(recorded))
+        err << "dravik-install: warning: " << recorded
+            << " is not named \"draviks\", so the saver cannot decode captions from its file names.\n";
+    SaveSetting(App::Title(), SettingNames::Section, SettingNames::DraviksDir, recorded);
+    out << "DraviksDir: " << quoted(recorded) << '\n';
+    return Success;
+}
+
+int usageError(const QString &problem, QTextStream &err)
+{
+    err << "dravik-install: " << problem << "\n\n" << kUsage;
+    return UsageError;
+}
+
+int dispatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    if (arguments.isEmpty())
+        return usageError(QStringLiteral("nothing to do"), err);
+    const QString &first = arguments.constFirst();
+    if (first == QStringLiteral("--help") || first == QStringLiteral("-h")) {
+        out << kUsage;
+        return arguments.size() == 1 ? Success : usageError(QStringLiteral("--help takes nothing more"), err);
+    }
+    if (first == QStringLiteral("--show"))
+        return arguments.size() == 1 ? show(out) : usageError(QStringLiteral("--show takes nothing more"), err);
+    if (first == QStringLiteral("--interval"))
+        return arguments.size() == 2 ? recordInterval(arguments.at(1), out, err)
+                                     : usageError(QStringLiteral("--interval takes one number"), err);
+    if (first.startsWith(QStringLiteral("--")) && first != QStringLiteral("--"))
+        return usageError(QStringLiteral("unknown option %1").arg(first), err);
+    // "--" lets a directory whose name begins with a dash through.
+    const QStringList rest = first == QStringLiteral("--") ? arguments.mid(1) : arguments;
+    if (rest.size() != 1)
+        return usageError(QStringLiteral("give exactly one photo directory"), err);
+    return recordDirectory(rest.constFirst(), out, err);
+}
+
+} // namespace
+
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    try {
+        return dispatch(arguments, out, err);
+    } catch (const RuntimeError &error) {
+        err << "dravik-install: " << error.message() << '\n';
+        return StoreFailure;
+    }
+}
+
+} // namespace InstallCommand

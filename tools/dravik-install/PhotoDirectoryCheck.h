@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Whether a directory is one the saver can show photographs from.
+namespace PhotoDirectoryCheck {
+
+// Empty when the saver can show the directory's photographs, otherwise why not.
+QString refusal(const QString &directory);
+// The directory as the saver's settings hold it: absolute, normalised, with one trailing
+// separator, so that the saver reads exactly the prefix it concatenates file names to.
+QString recordedForm(const QString &directory);
+// True when the captions can be decoded: the directory is named "draviks" in some case.
+bool hasCaptionName(const QString &recordedDirectory);
+
+} // namespace PhotoDirectoryCheck

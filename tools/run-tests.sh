@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the program and every test, then runs them all with CTest.
+#   tools/run-tests.sh              plain build in build-tests/
+#   tools/run-tests.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+"$here/install-deps.sh"
+
+build_dir="$root/build-tests"
+sanitize=OFF
+if [ "${1:-}" = "--sanitize" ]; then
+  build_dir="$root/build-sanitize"
+  sanitize=ON
+  # Leaks in the desktop's own libraries (fontconfig, X) are not ours to fix.
+  export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+
+cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_SANITIZE="$sanitize"
+cmake --build "$build_dir" -j "$(nproc)"
+ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
