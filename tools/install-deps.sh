@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools
   qt6-image-formats-plugins
-  libgl-dev fonts-dejavu-core fontconfig
+  libgl-dev fonts-dejavu-core fonts-liberation2 fontconfig
   xvfb xauth xdotool x11-utils
   dpkg-dev file desktop-file-utils
 )

@@ -84,7 +84,6 @@ void TerminationSignals::drain()
     while (::read(socketEnds[1], &byte, 1) == 1) {
         received = true;
         qCDebug(lcLifecycle) << "signal" << int(byte);
-        emit Received(int(byte));
     }
     if (received)
         closeProgram();

@@ -24,10 +24,6 @@ public:
     TerminationSignals(const TerminationSignals &) = delete;
     TerminationSignals &operator=(const TerminationSignals &) = delete;
 
-signals:
-    // Emitted on the user-interface thread before the windows are closed.
-    void Received(int signalNumber);
-
 private:
     void drain();
     static void closeProgram();

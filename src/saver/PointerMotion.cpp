@@ -7,7 +7,8 @@ void PointerMotion::setRestingPosition(const QPointF &globalPosition)
 
 bool PointerMotion::isMove(const QPointF &globalPosition)
 {
-    const bool moved = !m_last || *m_last != globalPosition;
+    // With no position known yet there is nothing to have moved from.
+    const bool moved = m_last && *m_last != globalPosition;
     m_last = globalPosition;
     return moved;
 }

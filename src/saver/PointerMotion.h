@@ -14,7 +14,8 @@ public:
     // Where the pointer rests before any move event, for example when the window appears.
     void setRestingPosition(const QPointF &globalPosition);
 
-    // True when the pointer has left the last position seen; remembers the new one.
+    // True when the pointer has left the last position seen; remembers the new one. The
+    // first position ever seen is where the pointer rests, not a move.
     bool isMove(const QPointF &globalPosition);
 
 private:

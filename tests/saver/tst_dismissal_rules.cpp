@@ -44,7 +44,7 @@ void TestDismissalRules::countersAreIndependent()
 void TestDismissalRules::movesWithoutMovementDoNotCount()
 {
     PointerMotion motion;
-    QVERIFY(motion.isMove(QPointF(10, 10))); // nothing seen yet
+    QVERIFY(!motion.isMove(QPointF(10, 10))); // nothing seen yet: where it rests
     QVERIFY(!motion.isMove(QPointF(10, 10)));
     QVERIFY(motion.isMove(QPointF(11, 10)));
     QVERIFY(motion.isMove(QPointF(10, 10))); // back where it was: that is movement
