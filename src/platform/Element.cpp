@@ -27,6 +27,15 @@ void place(QWidget &element, const QRectF &twips)
     element.setGeometry(PixelRectFromTwips(twips, TwipsPerPixel()));
 }
 
+// Changes one side of the box as stored, so the other values keep their exact twips.
+template <typename Change>
+void reshape(QWidget &element, Change change)
+{
+    QRectF box = twipsOf(element);
+    change(box);
+    place(element, box);
+}
+
 } // namespace
 
 namespace Element {
@@ -38,30 +47,22 @@ float Height(const QWidget &element) { return static_cast<float>(twipsOf(element
 
 void setLeft(QWidget &element, float twips)
 {
-    QRectF box = twipsOf(element);
-    box.moveLeft(twips);
-    place(element, box);
+    reshape(element, [twips](QRectF &box) { box.moveLeft(twips); });
 }
 
 void setTop(QWidget &element, float twips)
 {
-    QRectF box = twipsOf(element);
-    box.moveTop(twips);
-    place(element, box);
+    reshape(element, [twips](QRectF &box) { box.moveTop(twips); });
 }
 
 void setWidth(QWidget &element, float twips)
 {
-    QRectF box = twipsOf(element);
-    box.setWidth(twips);
-    place(element, box);
+    reshape(element, [twips](QRectF &box) { box.setWidth(twips); });
 }
 
 void setHeight(QWidget &element, float twips)
 {
-    QRectF box = twipsOf(element);
-    box.setHeight(twips);
-    place(element, box);
+    reshape(element, [twips](QRectF &box) { box.setHeight(twips); });
 }
 
 void setGeometry(QWidget &element, float left, float top, float width, float height)

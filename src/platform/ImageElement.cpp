@@ -14,24 +14,23 @@ ImageElement::ImageElement(QWidget *parent) : QWidget(parent)
 void ImageElement::setPicture(const QImage &picture)
 {
     m_picture = picture;
-    m_scaled = QPixmap();
-    if (!m_stretch)
-        fitToPicture();
-    update();
+    lookChanged();
 }
 
 void ImageElement::setStretch(bool stretch)
 {
     m_stretch = stretch;
-    m_scaled = QPixmap();
-    if (!m_stretch)
-        fitToPicture();
-    update();
+    lookChanged();
 }
 
 void ImageElement::setBorder(Border border)
 {
     m_border = border;
+    lookChanged();
+}
+
+void ImageElement::lookChanged()
+{
     m_scaled = QPixmap();
     if (!m_stretch)
         fitToPicture();

@@ -39,6 +39,8 @@ protected:
 
 private:
     int borderWidth() const;
+    // After the picture, the stretch or the border changed: size and scaled copy follow.
+    void lookChanged();
     void fitToPicture();
     const QPixmap &scaledForDevice(const QSize &logicalSize);
 

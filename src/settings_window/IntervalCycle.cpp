@@ -1,20 +1,10 @@
 #include "IntervalCycle.h"
 
-#include "RuntimeError.h"
-
-#include <QtNumeric>
+#include "CheckedArithmetic.h"
 
 namespace {
 
 constexpr qint32 kLargeStepMs = 5000;
-
-qint32 checkedAdd(qint32 intervalMs, qint32 stepMs, const char *source)
-{
-    qint32 result = 0;
-    if (qAddOverflow(intervalMs, stepMs, &result))
-        throw RuntimeError(RuntimeError::Overflow, QString::fromLatin1(source));
-    return result;
-}
 
 } // namespace
 
@@ -28,7 +18,7 @@ qint32 IntervalStepDown(qint32 intervalMs)
     case 4000: return 3000;
     case 3000: return 2000;
     case 2000: return 1000;
-    default: return checkedAdd(intervalMs, -kLargeStepMs, "SpinInterval_Down");
+    default: return CheckedAdd(intervalMs, -kLargeStepMs, QStringLiteral("SpinInterval_Down"));
     }
 }
 
@@ -40,6 +30,6 @@ qint32 IntervalStepUp(qint32 intervalMs)
     case 2000: return 3000;
     case 3000: return 4000;
     case 4000: return 5000;
-    default: return checkedAdd(intervalMs, kLargeStepMs, "SpinInterval_Up");
+    default: return CheckedAdd(intervalMs, kLargeStepMs, QStringLiteral("SpinInterval_Up"));
     }
 }
