@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   qt6-image-formats-plugins
   libgl-dev fonts-dejavu-core fonts-liberation2 fontconfig
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils openbox wmctrl
   dpkg-dev file desktop-file-utils
 )
 

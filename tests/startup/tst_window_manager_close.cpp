@@ -1,0 +1,109 @@
+#include "IsolatedUserDirs.h"
+#include "ProgramProcess.h"
+#include "XDoTool.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QtTest>
+
+// Closing a window from the window manager, as a user does with the frame's close button
+// or the desktop does when it stops a saver: the program ends cleanly and saves nothing.
+class TestWindowManagerClose : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void closingTheSaverRunsItsCloseHandlers();
+    void closingTheSettingsWindowSavesNothing();
+
+private:
+    static bool closeWindow(const QString &windowId);
+    QProcessEnvironment loggingEnvironment() const;
+
+    QProcess m_windowManager;
+    IsolatedUserDirs m_dirs;
+};
+
+void TestWindowManagerClose::initTestCase()
+{
+    m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    QVERIFY2(m_windowManager.waitForStarted(), "openbox could not be started");
+    // wmctrl answers once a window manager runs on the display.
+    QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-m")}) == 0, 10000);
+}
+
+void TestWindowManagerClose::cleanupTestCase()
+{
+    m_windowManager.terminate();
+    m_windowManager.waitForFinished(5000);
+}
+
+bool TestWindowManagerClose::closeWindow(const QString &windowId)
+{
+    // The same request the frame's close button makes.
+    return QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), windowId}) == 0;
+}
+
+QProcessEnvironment TestWindowManagerClose::loggingEnvironment() const
+{
+    QProcessEnvironment environment = m_dirs.environment();
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
+    return environment;
+}
+
+void TestWindowManagerClose::closingTheSaverRunsItsCloseHandlers()
+{
+    ProgramProcess saver(loggingEnvironment());
+    QVERIFY(saver.start());
+    QVERIFY(saver.waitForStderr(QStringLiteral("Form1 shown")));
+    const QString window = XDoTool::waitForWindowOfProcess(saver.processId());
+    QVERIFY2(!window.isEmpty(), "the saver window never appeared");
+
+    QVERIFY(closeWindow(window));
+    QVERIFY(saver.waitForExit());
+    const QString log = saver.standardError();
+    QCOMPARE(saver.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(saver.exitCode(), 0);
+    const qsizetype queryUnload = log.indexOf(QStringLiteral("Form_QueryUnload"));
+    QVERIFY2(queryUnload >= 0, qPrintable(log));
+    QVERIFY2(log.indexOf(QStringLiteral("Form_Unload"), queryUnload) > queryUnload, qPrintable(log));
+    QVERIFY2(!log.contains(QStringLiteral("EndProgram")), qPrintable(log));
+    // Hidden once when shown, then raised by each close handler: visible at the end.
+    QVERIFY2(log.contains(QStringLiteral("RestoreCursor: display count 2")), qPrintable(log));
+}
+
+void TestWindowManagerClose::closingTheSettingsWindowSavesNothing()
+{
+    {
+        QSettings stored(m_dirs.settingsFile(), QSettings::IniFormat);
+        stored.setValue(QStringLiteral("Settings/Interval"), QStringLiteral("30"));
+    }
+    QFile file(m_dirs.settingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    ProgramProcess settings(loggingEnvironment());
+    QVERIFY(settings.start({QStringLiteral("/c")}));
+    const QString window = XDoTool::waitForWindow(QStringLiteral("Screen Saver Settings"));
+    QVERIFY2(!window.isEmpty(), "the settings window never appeared");
+    // Set, Help, Exit, then the spin button: a step changes the working interval, and
+    // closing must not save it.
+    QVERIFY(XDoTool::keyInWindow(window, QStringLiteral("Tab")));
+    QVERIFY(XDoTool::key(QStringLiteral("Tab")));
+    QVERIFY(XDoTool::key(QStringLiteral("Tab")));
+    QVERIFY(XDoTool::key(QStringLiteral("Right")));
+
+    QVERIFY(closeWindow(window));
+    QVERIFY(settings.waitForExit());
+    QCOMPARE(settings.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(settings.exitCode(), 0);
+    QVERIFY2(!settings.standardError().contains(QStringLiteral("EndProgram")), qPrintable(settings.standardError()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+}
+
+QTEST_GUILESS_MAIN(TestWindowManagerClose)
+#include "tst_window_manager_close.moc"
