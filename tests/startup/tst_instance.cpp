@@ -21,7 +21,16 @@ private slots:
 
 private:
     static bool staysUp(ProgramProcess &program);
+    static QProcessEnvironment logging(const IsolatedUserDirs &dirs);
 };
+
+QProcessEnvironment TestInstance::logging(const IsolatedUserDirs &dirs)
+{
+    // "Form1 shown" on stderr: the copy holds the lock and its window is up.
+    QProcessEnvironment environment = dirs.environment();
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
+    return environment;
+}
 
 bool TestInstance::staysUp(ProgramProcess &program)
 {
@@ -32,9 +41,9 @@ bool TestInstance::staysUp(ProgramProcess &program)
 void TestInstance::secondCopyEndsAtOnceWithSuccess()
 {
     IsolatedUserDirs dirs;
-    ProgramProcess first(dirs.environment());
+    ProgramProcess first(logging(dirs));
     QVERIFY(first.start());
-    QVERIFY(staysUp(first));
+    QVERIFY(first.waitForStderr(QStringLiteral("Form1 shown")));
 
     for (const QStringList &arguments : {QStringList{}, QStringList{QStringLiteral("/c")}}) {
         ProgramProcess second(dirs.environment());
@@ -55,13 +64,23 @@ void TestInstance::twoStartedTogetherLeaveExactlyOne()
             copies.push_back(std::make_unique<ProgramProcess>(dirs.environment()));
         for (auto &copy : copies)
             QVERIFY(copy->start());
-        // The copies that lose end on their own; the winner must still be up afterwards.
-        QTest::qWait(2000);
-        int running = 0;
+        // The copies that lose end on their own, however slowly they start; the winner
+        // must still be up afterwards.
+        const auto countRunning = [&copies] {
+            int running = 0;
+            for (auto &copy : copies) {
+                if (!copy->waitForExit(50))
+                    ++running;
+            }
+            return running;
+        };
+        QDeadlineTimer deadline(15000);
+        while (countRunning() > 1 && !deadline.hasExpired())
+            QTest::qWait(100);
+        QTest::qWait(1000);
+        const int running = countRunning();
         for (auto &copy : copies) {
-            if (!copy->waitForExit(100))
-                ++running;
-            else
+            if (!copy->isRunning())
                 QCOMPARE(copy->exitCode(), 0);
         }
         QCOMPARE(running, 1);
@@ -72,9 +91,9 @@ void TestInstance::lockOfKilledCopyIsTakenOver()
 {
     IsolatedUserDirs dirs;
     {
-        ProgramProcess crashed(dirs.environment());
+        ProgramProcess crashed(logging(dirs));
         QVERIFY(crashed.start());
-        QVERIFY(staysUp(crashed));
+        QVERIFY(crashed.waitForStderr(QStringLiteral("Form1 shown")));
         QVERIFY(::kill(static_cast<pid_t>(crashed.processId()), SIGKILL) == 0);
         QVERIFY(crashed.waitForExit());
     }
