@@ -1,6 +1,6 @@
-#include "App.h"
+#include "platform/App.h"
 
-#include "ProgramVersion.h"
+#include "platform/ProgramVersion.h"
 
 #include <QStringList>
 
@@ -56,3 +56,5 @@ QString commandLineFrom(int argc, char **argv)
 }
 
 } // namespace App
+
+Q_LOGGING_CATEGORY(lcLifecycle, "dravik.lifecycle", QtWarningMsg)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 
 // The facts about this run that the windowing layer hands the program: its title, the
@@ -21,3 +22,7 @@ void setStartupFacts(const QString &commandLine, bool prevInstance);
 QString commandLineFrom(int argc, char **argv);
 
 } // namespace App
+
+// How the program starts and ends: which handlers ran and what the cursor count was.
+// Off by default; QT_LOGGING_RULES="dravik.lifecycle.debug=true" turns it on.
+Q_DECLARE_LOGGING_CATEGORY(lcLifecycle)

@@ -1,8 +1,8 @@
-#include "Application.h"
+#include "platform/Application.h"
 
-#include "App.h"
-#include "ErrorReport.h"
-#include "RuntimeError.h"
+#include "platform/App.h"
+#include "platform/ProgramEnd.h"
+#include "platform/RuntimeError.h"
 
 #include <QIcon>
 

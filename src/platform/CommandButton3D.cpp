@@ -1,4 +1,4 @@
-#include "CommandButton3D.h"
+#include "platform/CommandButton3D.h"
 
 #include <QKeyEvent>
 

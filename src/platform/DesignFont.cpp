@@ -1,4 +1,4 @@
-#include "DesignFont.h"
+#include "platform/DesignFont.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "DirectoryEnumeration.h"
+#include "platform/DirectoryEnumeration.h"
 
-#include "FileNamePattern.h"
-#include "RuntimeError.h"
+#include "platform/FileNamePattern.h"
+#include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,4 +1,4 @@
-#include "FileNamePattern.h"
+#include "platform/FileNamePattern.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "ImageElement.h"
+#include "platform/ImageElement.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -35,6 +35,11 @@ void ImageElement::lookChanged()
     if (!m_stretch)
         fitToPicture();
     update();
+}
+
+QSize ImageElement::deviceSize() const
+{
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
 }
 
 int ImageElement::borderWidth() const

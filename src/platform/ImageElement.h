@@ -26,6 +26,9 @@ public:
 
     void setBorder(Border border);
 
+    // The element's size in the device pixels of the screen it is shown on.
+    QSize deviceSize() const;
+
 signals:
     void MouseDown();
     void MouseMove();

@@ -1,4 +1,4 @@
-#include "Panel3D.h"
+#include "platform/Panel3D.h"
 
 #include <QPainter>
 

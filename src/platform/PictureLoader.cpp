@@ -1,6 +1,6 @@
-#include "PictureLoader.h"
+#include "platform/PictureLoader.h"
 
-#include "RuntimeError.h"
+#include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QFileInfo>

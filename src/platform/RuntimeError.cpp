@@ -1,4 +1,4 @@
-#include "RuntimeError.h"
+#include "platform/RuntimeError.h"
 
 RuntimeError::RuntimeError(Number number, QString source, QString detail)
     : m_number(number), m_source(std::move(source)), m_detail(std::move(detail))

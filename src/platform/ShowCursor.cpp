@@ -1,4 +1,4 @@
-#include "ShowCursor.h"
+#include "platform/ShowCursor.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "SpinButton.h"
+#include "platform/SpinButton.h"
 
 #include <QKeyEvent>
 #include <QToolButton>

@@ -1,6 +1,6 @@
-#include "TerminationSignals.h"
+#include "platform/TerminationSignals.h"
 
-#include "LifecycleLog.h"
+#include "platform/App.h"
 
 #include <QApplication>
 #include <QPointer>

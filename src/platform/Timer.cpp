@@ -1,6 +1,6 @@
-#include "Timer.h"
+#include "platform/Timer.h"
 
-#include "RuntimeError.h"
+#include "platform/RuntimeError.h"
 
 Timer::Timer(int designIntervalMs, QObject *parent) : QObject(parent)
 {

@@ -1,10 +1,8 @@
-#include "Window.h"
+#include "platform/Window.h"
 
 #include <QCloseEvent>
 
-Window::Window(QWidget *parent) : QWidget(parent)
-{
-}
+Window::Window(EndAction endProgram, QWidget *parent) : QWidget(parent), m_endProgram(std::move(endProgram)) {}
 
 void Window::showModeless()
 {

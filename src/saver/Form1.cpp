@@ -1,32 +1,26 @@
-#include "Form1.h"
+#include "saver/Form1.h"
 
-#include "App.h"
-#include "CheckedArithmetic.h"
-#include "DesignFont.h"
-#include "Element.h"
-#include "ImageElement.h"
-#include "IntervalText.h"
-#include "LifecycleLog.h"
-#include "MessageBox.h"
-#include "MoveRule.h"
-#include "Module1.h"
-#include "Panel3D.h"
-#include "PhotoCaption.h"
-#include "PictureLoader.h"
-#include "RuntimeError.h"
-#include "SaverLayout.h"
-#include "Screen.h"
-#include "SettingNames.h"
-#include "SettingsStore.h"
-#include "ShowCursor.h"
-#include "Timer.h"
+#include "platform/App.h"
+#include "platform/DesignFont.h"
+#include "platform/Geometry.h"
+#include "platform/ImageElement.h"
+#include "platform/MessageBox.h"
+#include "platform/Panel3D.h"
+#include "platform/PictureLoader.h"
+#include "platform/ProgramEnd.h"
+#include "platform/RuntimeError.h"
+#include "platform/SettingsStore.h"
+#include "platform/ShowCursor.h"
+#include "platform/Timer.h"
+#include "saver/PhotoCaption.h"
+#include "saver/SaverLayout.h"
+#include "settings/Interval.h"
+#include "settings/ProgramSettings.h"
 
 #include <QCloseEvent>
 #include <QCursor>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScopeGuard>
-#include <QScreen>
 
 namespace {
 
@@ -61,26 +55,15 @@ QImage designPicture(const QString &resource)
     return picture;
 }
 
-QSize devicePixelsOf(const QWidget &element)
-{
-    return (QSizeF(element.size()) * element.devicePixelRatioF()).toSize();
-}
-
 } // namespace
 
-Form1::EndAction Form1::defaultEndAction()
-{
-    return EndProgram;
-}
-
-Form1::Form1(QWidget *parent, EndAction endProgram)
-    : Window(parent),
+Form1::Form1(EndAction endProgram, QWidget *parent)
+    : Window(std::move(endProgram), parent),
       Timer1(new Timer(kDesignIntervalMs, this)),
       SSPanel1(new Panel3D(this)),
       Image1(new ImageElement(SSPanel1)),
       m_panYear(new Panel3D(this)),
-      Image2(new ImageElement(this)),
-      m_endProgram(std::move(endProgram))
+      Image2(new ImageElement(this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -134,7 +117,7 @@ Form1::Form1(QWidget *parent, EndAction endProgram)
     Image2->setStretch(false);
     Image2->setBorder(ImageElement::Border::FixedSingle);
     Image2->setPicture(designPicture(kBanner));
-    const float twipsPerPixel = TwipsPerPixel();
+    const float twipsPerPixel = Screen::of(*this).twipsPerPixel();
     Element::setGeometry(*Image2, 1560, 7690, static_cast<float>(Image2->width()) * twipsPerPixel,
                          static_cast<float>(Image2->height()) * twipsPerPixel);
 }
@@ -168,8 +151,7 @@ void Form1::maximise()
 {
     // Over the whole primary screen, panels and task bars included, as a saver must be.
     // The geometry is set as well as the state, for window systems without a manager.
-    if (const QScreen *primary = QGuiApplication::primaryScreen())
-        setGeometry(primary->geometry());
+    setGeometry(Screen().geometry());
     setWindowState(Qt::WindowFullScreen);
 }
 
@@ -235,7 +217,7 @@ void Form1::Timer1_Timer()
         return;
     try {
         const QString path = m_photoCycle.NextPhotoPath(PhotoDir);
-        Image1->setPicture(LoadPicture(path, devicePixelsOf(*Image1)));
+        Image1->setPicture(LoadPicture(path, Image1->deviceSize()));
         m_panYear->setCaption(CaptionFromPath(path));
     } catch (const RuntimeError &error) {
         qCDebug(lcLifecycle).noquote() << "Timer1_Timer failed:" << error.message();
@@ -248,13 +230,13 @@ void Form1::Timer1_Timer()
 void Form1::Form_KeyDown()
 {
     qCDebug(lcLifecycle) << "Form_KeyDown";
-    m_endProgram();
+    endProgram();
 }
 
 void Form1::Form_MouseDown()
 {
     qCDebug(lcLifecycle) << "Form_MouseDown";
-    m_endProgram();
+    endProgram();
 }
 
 void Form1::Form_MouseMove()
@@ -262,7 +244,7 @@ void Form1::Form_MouseMove()
     const bool ends = MoveEndsProgram(m_formMoveCount);
     qCDebug(lcLifecycle) << "Form_MouseMove: FormMoveCount" << m_formMoveCount;
     if (ends)
-        m_endProgram();
+        endProgram();
 }
 
 void Form1::Form_QueryUnload()
@@ -280,13 +262,13 @@ void Form1::Form_Unload()
 void Form1::Image1_Click()
 {
     qCDebug(lcLifecycle) << "Image1_Click";
-    m_endProgram();
+    endProgram();
 }
 
 void Form1::Image1_MouseDown()
 {
     qCDebug(lcLifecycle) << "Image1_MouseDown";
-    m_endProgram();
+    endProgram();
 }
 
 void Form1::Image1_MouseMove()
@@ -294,5 +276,5 @@ void Form1::Image1_MouseMove()
     const bool ends = MoveEndsProgram(m_image1MoveCount);
     qCDebug(lcLifecycle) << "Image1_MouseMove: Image1MoveCount" << m_image1MoveCount;
     if (ends)
-        m_endProgram();
+        endProgram();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DirectoryEnumeration.h"
-#include "PhotoCycle.h"
-#include "PointerMotion.h"
-#include "Window.h"
+#include "platform/DirectoryEnumeration.h"
+#include "saver/PhotoCycle.h"
+#include "saver/DismissalRules.h"
+#include "platform/Window.h"
 
 #include <functional>
 
@@ -14,15 +14,13 @@ class Timer;
 // The saver window: a black, frameless window over the whole primary screen showing the
 // photo frame SSPanel1 with the photograph Image1, the caption bar panYear under it and the
 // banner Image2 under that. Timer1 drives the photo cycle; keyboard and mouse input end the
-// program through the end action, which is EndProgram everywhere but in tests.
+// program through the window's end action.
 class Form1 : public Window
 {
     Q_OBJECT
 
 public:
-    using EndAction = std::function<void()>;
-
-    explicit Form1(QWidget *parent = nullptr, EndAction endProgram = defaultEndAction());
+    explicit Form1(EndAction endProgram, QWidget *parent = nullptr);
 
     Panel3D &panYear() { return *m_panYear; }
 
@@ -43,8 +41,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    static EndAction defaultEndAction();
-
     void Timer1_Timer();
     void Form_KeyDown();
     void Form_MouseDown();
@@ -61,7 +57,6 @@ private:
     Panel3D *m_panYear;
     ImageElement *Image2;
 
-    EndAction m_endProgram;
     DirectoryEnumeration m_enumeration;
     PhotoCycle m_photoCycle{m_enumeration};
     PointerMotion m_pointer;

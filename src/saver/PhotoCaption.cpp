@@ -1,4 +1,4 @@
-#include "PhotoCaption.h"
+#include "saver/PhotoCaption.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
-#include "PhotoCycle.h"
+#include "saver/PhotoCycle.h"
 
-#include "CheckedArithmetic.h"
-#include "DirectoryEnumeration.h"
+#include "platform/RuntimeError.h"
+#include "platform/DirectoryEnumeration.h"
 
 namespace {
 

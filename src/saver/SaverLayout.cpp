@@ -1,4 +1,27 @@
-#include "SaverLayout.h"
+#include "saver/SaverLayout.h"
+
+#include "platform/Geometry.h"
+#include "platform/RuntimeError.h"
+
+namespace {
+
+constexpr qint32 kAssumedTwipsPerPixel = 15;
+
+} // namespace
+
+ScreenTwips PrimaryScreenTwips()
+{
+    return {[] { return Screen().widthTwips(); }, [] { return Screen().heightTwips(); }};
+}
+
+bool ScreenSizeIs(qint32 width, qint32 height, const ScreenTwips &screen)
+{
+    const qint32 widthTwips = CheckedMultiply(width, kAssumedTwipsPerPixel, QStringLiteral("ScreenSizeIs width * 15"));
+    const qint32 heightTwips = CheckedMultiply(height, kAssumedTwipsPerPixel, QStringLiteral("ScreenSizeIs height * 15"));
+    if (double(screen.width()) != double(widthTwips))
+        return false;
+    return double(screen.height()) == double(heightTwips);
+}
 
 void OffsetFrameForScreen(SaverStack &stack, const ScreenTwips &screen)
 {

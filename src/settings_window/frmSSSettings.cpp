@@ -1,25 +1,19 @@
-#include "frmSSSettings.h"
+#include "settings_window/frmSSSettings.h"
 
-#include "App.h"
-#include "CommandButton3D.h"
-#include "DesignFont.h"
-#include "Element.h"
-#include "ImageElement.h"
-#include "IntervalCycle.h"
-#include "IntervalSecondsText.h"
-#include "MessageBox.h"
-#include "Module1.h"
-#include "Panel3D.h"
-#include "Screen.h"
-#include "settings/SettingNames.h"
-#include "SettingsHelp.h"
-#include "settings/SettingsStore.h"
-#include "SpinButton.h"
-#include "TwipsGrid.h"
+#include "platform/App.h"
+#include "platform/CommandButton3D.h"
+#include "platform/DesignFont.h"
+#include "platform/Geometry.h"
+#include "platform/ImageElement.h"
+#include "platform/MessageBox.h"
+#include "platform/Panel3D.h"
+#include "platform/SettingsStore.h"
+#include "platform/SpinButton.h"
+#include "settings/Interval.h"
+#include "settings/ProgramSettings.h"
+#include "settings_window/SettingsHelp.h"
 
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QStyle>
 
 namespace {
@@ -64,8 +58,8 @@ CommandButton3D *makeButton(const char *name, const QString &caption, QWidget *p
 
 // Controls are created in design order, so where neighbours overlap by a pixel the later
 // one lies on top.
-frmSSSettings::frmSSSettings(QWidget *parent)
-    : Window(parent),
+frmSSSettings::frmSSSettings(EndAction endProgram, QWidget *parent)
+    : Window(std::move(endProgram), parent),
       pnlSSaver(named(new Panel3D(this), "pnlSSaver")),
       Label7(makeLabel("Label7", QStringLiteral("The Dravik Quintavel"), kRed, 12, pnlSSaver)),
       Label8(makeLabel("Label8", QStringLiteral("Screen Saver Settings"), kRed, 12, pnlSSaver)),
@@ -81,7 +75,7 @@ frmSSSettings::frmSSSettings(QWidget *parent)
     setWindowTitle(QStringLiteral("Screen Saver Settings"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
-    setFixedSize(PixelRectFromTwips(QRectF(0, 0, kClientWidthTwips, kClientHeightTwips), TwipsPerPixel()).size());
+    setFixedSize(PixelRectFromTwips(QRectF(0, 0, kClientWidthTwips, kClientHeightTwips), Screen().twipsPerPixel()).size());
 
     // Wider and taller than the client area, so its raised right and bottom edges are cut off.
     Element::setGeometry(*pnlSSaver, 0, 0, 6255, 4455);
@@ -134,8 +128,7 @@ void frmSSSettings::orderTabStops()
 
 void frmSSSettings::centreOnScreen()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->geometry()));
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), Screen().geometry()));
 }
 
 void frmSSSettings::SpinInterval_Down()
@@ -162,5 +155,5 @@ void frmSSSettings::SSCommand5_Click()
 
 void frmSSSettings::SSCommand6_Click()
 {
-    EndProgram();
+    endProgram();
 }

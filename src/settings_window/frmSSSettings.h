@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Window.h"
+#include "platform/Window.h"
 
 class CommandButton3D;
 class ImageElement;
@@ -9,22 +9,23 @@ class QLabel;
 class SpinButton;
 
 // The settings window: steps the program-wide IntervalMs along its cycle, saves it in
-// seconds, shows the information message and ends the program. It never reads the stored
-// interval, so it always opens at one second (start-up sets IntervalMs to 1000 first).
+// seconds, shows the information message and ends the program through its end action. It
+// never reads the stored interval, so it always opens at one second (start-up sets IntervalMs
+// to 1000 first).
 // Closing it through the frame saves nothing; as the only window, that ends the program.
 class frmSSSettings : public Window
 {
     Q_OBJECT
 
 public:
-    explicit frmSSSettings(QWidget *parent = nullptr);
+    explicit frmSSSettings(EndAction endProgram, QWidget *parent = nullptr);
 
 private:
     void SpinInterval_Down();
     void SpinInterval_Up();
     void SSCommand4_Click();
     void SSCommand5_Click();
-    [[noreturn]] void SSCommand6_Click();
+    void SSCommand6_Click();
 
     void orderTabStops();
     void centreOnScreen();

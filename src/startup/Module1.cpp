@@ -1,16 +1,11 @@
-#include "Module1.h"
+#include "startup/Module1.h"
 
-#include "App.h"
-#include "Form1.h"
-#include "LifecycleLog.h"
-#include "Panel3D.h"
-#include "ShowCursor.h"
-#include "Termination.h"
-#include "frmSSSettings.h"
-
-qint32 IntervalSeconds = 0;
-qint32 IntervalMs = 0;
-QString PhotoDir;
+#include "platform/App.h"
+#include "platform/Panel3D.h"
+#include "platform/ProgramEnd.h"
+#include "saver/Form1.h"
+#include "settings/ProgramSettings.h"
+#include "settings_window/frmSSSettings.h"
 
 namespace {
 
@@ -32,27 +27,11 @@ void Main()
 
     if (isSettingsMode(App::Command())) {
         IntervalMs = kSettingsModeStartMs;
-        auto *settings = new frmSSSettings;
+        auto *settings = new frmSSSettings(EndProgram);
         settings->showModeless();
     } else {
-        auto *saver = new Form1;
+        auto *saver = new Form1(EndProgram);
         saver->showModeless();
         saver->panYear().setVisible(true);
     }
-}
-
-void RestoreCursor()
-{
-    qint16 count = 0;
-    do {
-        count = static_cast<qint16>(ShowCursor(-1));
-    } while (count <= 0);
-    qCDebug(lcLifecycle) << "RestoreCursor: display count" << count;
-}
-
-void EndProgram()
-{
-    qCDebug(lcLifecycle) << "EndProgram";
-    RestoreCursor();
-    TerminateProgram(0);
 }

@@ -1,10 +1,10 @@
-#include "App.h"
-#include "Application.h"
-#include "ErrorReport.h"
-#include "InstanceLock.h"
-#include "Module1.h"
-#include "RuntimeError.h"
-#include "TerminationSignals.h"
+#include "platform/App.h"
+#include "platform/Application.h"
+#include "platform/ProgramEnd.h"
+#include "platform/InstanceLock.h"
+#include "startup/Module1.h"
+#include "platform/RuntimeError.h"
+#include "platform/TerminationSignals.h"
 
 int main(int argc, char **argv)
 {

@@ -1,6 +1,7 @@
+#include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
-#include "SettingNames.h"
-#include "SettingsStore.h"
+#include "settings/ProgramSettings.h"
+#include "platform/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,8 +49,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_photos;
 };
 
-static const QString kTitle = QStringLiteral("SCRNSAVE: The Dravik Quintavel 2001");
-
 void TestInstallCommand::init()
 {
     m_dirs = std::make_unique<IsolatedUserDirs>();
@@ -87,7 +86,7 @@ QString TestInstallCommand::photoDirectory(const QString &relativePath, bool wit
 
 QString TestInstallCommand::storedDirectory()
 {
-    return GetSetting(kTitle, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
+    return GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
 }
 
 QByteArray TestInstallCommand::settingsBytes() const
@@ -202,7 +201,7 @@ void TestInstallCommand::recordsIntervalsOfTheCycle()
 {
     QFETCH(QString, seconds);
     QCOMPARE(install({QStringLiteral("--interval"), seconds}).exitCode, 0);
-    QCOMPARE(GetSetting(kTitle, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault), seconds);
+    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault), seconds);
 }
 
 void TestInstallCommand::refusesOtherIntervals_data()
@@ -237,8 +236,8 @@ void TestInstallCommand::showsDefaultsOnFreshAccount()
 
 void TestInstallCommand::showsStoredValues()
 {
-    SaveSetting(kTitle, SettingNames::Section, SettingNames::DraviksDir, QStringLiteral(" "));
-    SaveSetting(kTitle, SettingNames::Section, SettingNames::Interval, QStringLiteral("0"));
+    SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::DraviksDir, QStringLiteral(" "));
+    SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QStringLiteral("0"));
     const Result result = install({QStringLiteral("--show")});
     QCOMPARE(result.exitCode, 0);
     QVERIFY2(result.out.contains(QStringLiteral("Interval: \"0\"\n")), qPrintable(result.out));

@@ -1,8 +1,7 @@
-#include "App.h"
-#include "Element.h"
-#include "RuntimeError.h"
-#include "Timer.h"
-#include "TwipsGrid.h"
+#include "platform/App.h"
+#include "platform/Geometry.h"
+#include "platform/RuntimeError.h"
+#include "platform/Timer.h"
 
 #include <QSignalSpy>
 #include <QWidget>

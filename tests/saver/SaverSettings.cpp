@@ -1,16 +1,16 @@
 #include "SaverSettings.h"
 
-#include "App.h"
-#include "SettingNames.h"
-#include "SettingsStore.h"
+#include "ApplicationTitle.h"
+#include "settings/ProgramSettings.h"
+#include "platform/SettingsStore.h"
 
 #include <QFile>
 
 void StoreSaverSettings(const std::optional<QString> &interval, const std::optional<QString> &draviksDir)
 {
-    QFile::remove(SettingsFilePath(App::Title()));
+    QFile::remove(SettingsFilePath(kApplicationTitle));
     if (interval)
-        SaveSetting(App::Title(), SettingNames::Section, SettingNames::Interval, *interval);
+        SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, *interval);
     if (draviksDir)
-        SaveSetting(App::Title(), SettingNames::Section, SettingNames::DraviksDir, *draviksDir);
+        SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::DraviksDir, *draviksDir);
 }

@@ -1,6 +1,6 @@
-#include "DirectoryEnumeration.h"
-#include "FileNamePattern.h"
-#include "RuntimeError.h"
+#include "platform/DirectoryEnumeration.h"
+#include "platform/FileNamePattern.h"
+#include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>

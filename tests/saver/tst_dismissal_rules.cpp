@@ -1,5 +1,4 @@
-#include "MoveRule.h"
-#include "PointerMotion.h"
+#include "saver/DismissalRules.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "DirectoryEnumeration.h"
-#include "PhotoCycle.h"
-#include "RuntimeError.h"
+#include "platform/DirectoryEnumeration.h"
+#include "saver/PhotoCycle.h"
+#include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>

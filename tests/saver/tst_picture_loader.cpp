@@ -1,5 +1,5 @@
-#include "PictureLoader.h"
-#include "RuntimeError.h"
+#include "platform/PictureLoader.h"
+#include "platform/RuntimeError.h"
 #include "TestPictures.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "Form1.h"
-#include "ImageElement.h"
+#include "saver/Form1.h"
+#include "platform/ImageElement.h"
 #include "IsolatedUserDirs.h"
-#include "Panel3D.h"
+#include "platform/Panel3D.h"
 #include "SaverSettings.h"
-#include "Timer.h"
+#include "platform/Timer.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -69,7 +69,7 @@ void TestSaverDismissal::initTestCase()
 void TestSaverDismissal::init()
 {
     m_ends = 0;
-    m_form = new Form1(nullptr, [this] { ++m_ends; });
+    m_form = new Form1([this] { ++m_ends; });
 }
 
 void TestSaverDismissal::cleanup()

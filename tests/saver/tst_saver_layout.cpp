@@ -1,6 +1,5 @@
-#include "RuntimeError.h"
-#include "SaverLayout.h"
-#include "ScreenSizeIs.h"
+#include "platform/RuntimeError.h"
+#include "saver/SaverLayout.h"
 
 #include <QTest>
 

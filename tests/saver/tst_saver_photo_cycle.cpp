@@ -1,11 +1,11 @@
-#include "Form1.h"
-#include "ImageElement.h"
+#include "saver/Form1.h"
+#include "platform/ImageElement.h"
 #include "IsolatedUserDirs.h"
 #include "MessageBoxWatcher.h"
-#include "Panel3D.h"
+#include "platform/Panel3D.h"
 #include "SaverSettings.h"
 #include "TestPictures.h"
-#include "Timer.h"
+#include "platform/Timer.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -83,7 +83,7 @@ void TestSaverPhotoCycle::cleanup()
 void TestSaverPhotoCycle::load(const QString &photoDir, const QString &interval)
 {
     StoreSaverSettings(interval, photoDir.isNull() ? std::nullopt : std::optional<QString>(photoDir));
-    m_form = new Form1(nullptr, [this] { ++m_ends; });
+    m_form = new Form1([this] { ++m_ends; });
     m_form->showModeless();
 }
 

@@ -1,14 +1,13 @@
-#include "Element.h"
-#include "Form1.h"
-#include "ImageElement.h"
+#include "platform/Geometry.h"
+#include "saver/Form1.h"
+#include "platform/ImageElement.h"
 #include "IsolatedUserDirs.h"
-#include "Module1.h"
-#include "Panel3D.h"
-#include "RuntimeError.h"
+#include "settings/ProgramSettings.h"
+#include "platform/Panel3D.h"
+#include "platform/RuntimeError.h"
 #include "SaverSettings.h"
-#include "Screen.h"
 #include "TestPictures.h"
-#include "Timer.h"
+#include "platform/Timer.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -60,7 +59,7 @@ void TestSaverWindow::initTestCase()
 void TestSaverWindow::coversThePrimaryScreenAboveOtherWindows()
 {
     StoreSaverSettings(QStringLiteral("0"), std::nullopt);
-    Form1 form(nullptr, kNoEnd);
+    Form1 form(kNoEnd);
     form.showModeless();
     QVERIFY(QTest::qWaitForWindowActive(&form));
 
@@ -112,7 +111,7 @@ const ExpectedLayout kLayouts[] = {
 void TestSaverWindow::layoutForThisScreen()
 {
     const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
-    const float twipsPerPixel = TwipsPerPixel();
+    const float twipsPerPixel = Screen().twipsPerPixel();
     const ExpectedLayout *expected = nullptr;
     for (const ExpectedLayout &layout : kLayouts) {
         if (layout.screen == screenSize && layout.twipsPerPixel == twipsPerPixel)
@@ -121,7 +120,7 @@ void TestSaverWindow::layoutForThisScreen()
     QVERIFY2(expected, "the test runs on one of the screens its table knows");
 
     StoreSaverSettings(QStringLiteral("0"), std::nullopt);
-    Form1 form(nullptr, kNoEnd);
+    Form1 form(kNoEnd);
     form.showModeless();
     form.panYear().setVisible(true);
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -160,7 +159,7 @@ void TestSaverWindow::layoutForThisScreen()
 void TestSaverWindow::designLook()
 {
     StoreSaverSettings(QStringLiteral("0"), std::nullopt);
-    Form1 form(nullptr, kNoEnd);
+    Form1 form(kNoEnd);
     form.showModeless();
 
     const auto &frame = child<Panel3D>(form, "SSPanel1");
@@ -216,7 +215,7 @@ void TestSaverWindow::interval()
     QFETCH(int, error);
 
     StoreSaverSettings(stored, std::nullopt);
-    Form1 form(nullptr, kNoEnd);
+    Form1 form(kNoEnd);
     try {
         form.showModeless();
         QCOMPARE(error, 0);
@@ -242,7 +241,7 @@ void TestSaverWindow::photoDirectory()
 {
     QFETCH(std::optional<QString>, stored);
     StoreSaverSettings(QStringLiteral("0"), stored);
-    Form1 form(nullptr, kNoEnd);
+    Form1 form(kNoEnd);
     form.showModeless();
     QTEST(PhotoDir, "expected");
 }

@@ -5,9 +5,10 @@
 //   settings-probe set-many KEY PREFIX COUNT     saves PREFIX0000, PREFIX0001, ... in turn
 // Output is UTF-8 between brackets so that blanks show. A run-time error is printed to stderr and
 // its number becomes the exit code.
+#include "ApplicationTitle.h"
 #include "platform/RuntimeError.h"
-#include "settings/SettingNames.h"
-#include "settings/SettingsStore.h"
+#include "settings/ProgramSettings.h"
+#include "platform/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -15,8 +16,6 @@
 #include <cstdio>
 
 namespace {
-
-const QString Application = QStringLiteral("SCRNSAVE: The Dravik Quintavel 2001");
 
 void print(const QString &text)
 {
@@ -35,18 +34,18 @@ int run(const QStringList &args)
 {
     const QString command = args.value(0);
     if (command == QStringLiteral("path") && args.size() == 1) {
-        print(SettingsFilePath(Application));
+        print(SettingsFilePath(kApplicationTitle));
     } else if (command == QStringLiteral("get") && args.size() == 3) {
-        print(GetSetting(Application, SettingNames::Section, args[1], args[2]));
+        print(GetSetting(kApplicationTitle, SettingNames::Section, args[1], args[2]));
     } else if (command == QStringLiteral("set") && args.size() == 3) {
-        SaveSetting(Application, SettingNames::Section, args[1], args[2]);
+        SaveSetting(kApplicationTitle, SettingNames::Section, args[1], args[2]);
     } else if (command == QStringLiteral("set-many") && args.size() == 4) {
         bool ok = false;
         const int count = args[3].toInt(&ok);
         if (!ok)
             return usage();
         for (int i = 0; i < count; ++i)
-            SaveSetting(Application, SettingNames::Section, args[1], args[2] + QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')));
+            SaveSetting(kApplicationTitle, SettingNames::Section, args[1], args[2] + QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')));
     } else {
         return usage();
     }

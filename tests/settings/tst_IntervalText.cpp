@@ -1,5 +1,5 @@
 #include "platform/RuntimeError.h"
-#include "settings/IntervalText.h"
+#include "settings/Interval.h"
 
 #include <QLocale>
 #include <QTest>

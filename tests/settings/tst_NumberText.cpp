@@ -1,4 +1,4 @@
-#include "platform/NumberText.h"
+#include "settings/Interval.h"
 
 #include <QLocale>
 #include <QTest>

@@ -1,7 +1,8 @@
+#include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
 #include "platform/RuntimeError.h"
-#include "settings/SettingNames.h"
-#include "settings/SettingsStore.h"
+#include "settings/ProgramSettings.h"
+#include "platform/SettingsStore.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -21,8 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-const QString Title = QStringLiteral("SCRNSAVE: The Dravik Quintavel 2001");
 
 struct ProbeRun
 {
@@ -76,12 +75,12 @@ std::optional<RuntimeError> errorRaisedBy(Action action)
 
 QString getDir()
 {
-    return GetSetting(Title, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
+    return GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
 }
 
 void saveDir(const QString &value)
 {
-    SaveSetting(Title, SettingNames::Section, SettingNames::DraviksDir, value);
+    SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::DraviksDir, value);
 }
 
 // Limits the size of any file this process writes, which stops a save even where the user may
@@ -173,7 +172,7 @@ void SettingsStoreTest::cleanup()
 
 void SettingsStoreTest::freshAccountGivesDefaults()
 {
-    QCOMPARE(GetSetting(Title, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault),
+    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault),
              QStringLiteral("2"));
     QCOMPARE(getDir(), QStringLiteral(" "));
     QVERIFY2(!QFileInfo::exists(m_dirs->settingsFile()), "reading must not create the file");
@@ -186,8 +185,8 @@ void SettingsStoreTest::freshAccountGivesDefaults()
 
 void SettingsStoreTest::fileLivesUnderConfigHome()
 {
-    const QString expected = m_dirs->configHome() + QStringLiteral("/SCRNSAVE: The Dravik Quintavel 2001.ini");
-    QCOMPARE(SettingsFilePath(Title), expected);
+    const QString expected = m_dirs->configHome() + u'/' + kApplicationTitle + QStringLiteral(".ini");
+    QCOMPARE(SettingsFilePath(kApplicationTitle), expected);
     const ProbeRun path = runProbe({QStringLiteral("path")}, m_dirs->environment());
     QCOMPARE(path.output, bracketed(expected));
 
@@ -271,10 +270,10 @@ void SettingsStoreTest::saveKeepsEverythingElse()
 {
     writeFile(m_dirs->settingsFile(),
               "[Other]\nColour=blue\n\n[Settings]\nDraviksDir=/photos/\nInterval=4\nZoom=\"a, b\"\n");
-    SaveSetting(Title, SettingNames::Section, SettingNames::Interval, QStringLiteral("10"));
+    SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QStringLiteral("10"));
 
     const auto get = [](const QString &section, const QString &key) {
-        return GetSetting(Title, section, key, QStringLiteral("absent"));
+        return GetSetting(kApplicationTitle, section, key, QStringLiteral("absent"));
     };
     QCOMPARE(get(QStringLiteral("Other"), QStringLiteral("Colour")), QStringLiteral("blue"));
     QCOMPARE(get(SettingNames::Section, SettingNames::DraviksDir), QStringLiteral("/photos/"));
@@ -287,7 +286,7 @@ void SettingsStoreTest::saveKeepsEverythingElse()
 void SettingsStoreTest::seesSameSizedChangeWithinOneClockTick()
 {
     const QString path = m_dirs->settingsFile();
-    SaveSetting(Title, SettingNames::Section, SettingNames::Interval, QStringLiteral("1111"));
+    SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QStringLiteral("1111"));
     saveDir(QStringLiteral("/aaaa/"));
     QCOMPARE(getDir(), QStringLiteral("/aaaa/"));
 
@@ -306,9 +305,9 @@ void SettingsStoreTest::seesSameSizedChangeWithinOneClockTick()
     QCOMPARE(QFileInfo(path).lastModified(), timeBefore);
 
     QCOMPARE(getDir(), QStringLiteral("/bbbb/"));
-    SaveSetting(Title, SettingNames::Section, SettingNames::Interval, QStringLiteral("2222"));
+    SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QStringLiteral("2222"));
     QCOMPARE(getDir(), QStringLiteral("/bbbb/"));
-    QCOMPARE(GetSetting(Title, SettingNames::Section, SettingNames::Interval, QString()), QStringLiteral("2222"));
+    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QString()), QStringLiteral("2222"));
 }
 
 void SettingsStoreTest::concurrentSavesLoseNothing()
@@ -343,7 +342,7 @@ void SettingsStoreTest::concurrentSavesLoseNothing()
             continue;
         QVERIFY2(raw.startsWith("[Settings]\n") && raw.endsWith('\n'), raw.constData());
         for (const QString &key : keys) {
-            const QString value = GetSetting(Title, SettingNames::Section, key, QString());
+            const QString value = GetSetting(kApplicationTitle, SettingNames::Section, key, QString());
             if (value.isEmpty())
                 continue;
             const QRegularExpressionMatch match =
@@ -362,7 +361,7 @@ void SettingsStoreTest::concurrentSavesLoseNothing()
     }
     QVERIFY2(wholeFilesSeen > 0, "the reader never saw the file while the writers ran");
     for (const QString &key : keys)
-        QCOMPARE(GetSetting(Title, SettingNames::Section, key, QString()), key + QStringLiteral("-0199"));
+        QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, key, QString()), key + QStringLiteral("-0199"));
 }
 
 void SettingsStoreTest::placeObstacle(Obstacle obstacle)
@@ -419,7 +418,7 @@ void SettingsStoreTest::failedSaveKeepsTheFile()
 {
     QFETCH(Obstacle, obstacle);
     placeObstacle(obstacle);
-    const QString path = SettingsFilePath(Title);
+    const QString path = SettingsFilePath(kApplicationTitle);
     const QByteArray before = contentsOf(path);
     const QString longValue = QString(4096, u'x');
 

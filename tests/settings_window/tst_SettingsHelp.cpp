@@ -1,4 +1,4 @@
-#include "SettingsHelp.h"
+#include "settings_window/SettingsHelp.h"
 
 #include <QtTest>
 

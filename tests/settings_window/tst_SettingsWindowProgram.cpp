@@ -1,8 +1,7 @@
 #include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
-#include "Screen.h"
+#include "platform/Geometry.h"
 #include "SettingsProbeClient.h"
-#include "TwipsGrid.h"
 #include "XDoTool.h"
 
 #include <QFile>
@@ -68,7 +67,7 @@ bool TestSettingsWindowProgram::startSettingsMode()
 // height. Without a window manager the window's own origin is its client area's.
 bool TestSettingsWindowProgram::clickTwips(const QRectF &box, qreal across)
 {
-    const QRect pixels = PixelRectFromTwips(box, TwipsPerPixel());
+    const QRect pixels = PixelRectFromTwips(box, Screen().twipsPerPixel());
     const int x = pixels.left() + qRound(pixels.width() * across);
     const int y = pixels.top() + pixels.height() / 2;
     bool moved = false;

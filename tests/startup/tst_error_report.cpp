@@ -1,3 +1,4 @@
+#include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
 #include "XDoTool.h"
@@ -43,7 +44,7 @@ void TestErrorReport::badStoredIntervalIsReported()
     QVERIFY(program.start());
     QVERIFY2(program.waitForStderr(error), qPrintable(program.standardError()));
 
-    const QString box = XDoTool::waitForWindow(QStringLiteral("SCRNSAVE: The Dravik Quintavel 2001"));
+    const QString box = XDoTool::waitForWindow(kApplicationTitle);
     QVERIFY2(!box.isEmpty(), "no error box appeared");
     QVERIFY2(program.isRunning(), "the program ended before the box was dismissed");
     QVERIFY(XDoTool::keyInWindow(box, QStringLiteral("Return")));

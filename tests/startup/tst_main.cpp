@@ -1,7 +1,9 @@
-#include "App.h"
+#include "platform/App.h"
 #include "IsolatedUserDirs.h"
-#include "Module1.h"
-#include "ShowCursor.h"
+#include "platform/ProgramEnd.h"
+#include "settings/ProgramSettings.h"
+#include "startup/Module1.h"
+#include "platform/ShowCursor.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,3 +1,4 @@
+#include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
 
 #include <QDir>
@@ -25,7 +26,7 @@ QString IsolatedUserDirs::runtimeDir() const
 
 QString IsolatedUserDirs::settingsFile() const
 {
-    return configHome() + QStringLiteral("/SCRNSAVE: The Dravik Quintavel 2001.ini");
+    return configHome() + u'/' + kApplicationTitle + QStringLiteral(".ini");
 }
 
 QProcessEnvironment IsolatedUserDirs::environment() const

@@ -1,12 +1,11 @@
 #include "InstallCommand.h"
 
-#include "App.h"
-#include "IntervalCycle.h"
-#include "IntervalSecondsText.h"
+#include "platform/App.h"
+#include "settings/Interval.h"
 #include "PhotoDirectoryCheck.h"
-#include "RuntimeError.h"
-#include "SettingNames.h"
-#include "SettingsStore.h"
+#include "platform/RuntimeError.h"
+#include "settings/ProgramSettings.h"
+#include "platform/SettingsStore.h"
 
 #include <QTextStream>
 
@@ -46,14 +45,11 @@ QString quoted(const QString &value)
 
 void showSetting(QTextStream &out, const QString &key, const QString &defaultValue)
 {
-    // Only an absent key comes back as whichever default is asked for.
-    const QString value = GetSetting(App::Title(), SettingNames::Section, key, QStringLiteral("0"));
-    const bool absent = value == QStringLiteral("0")
-                        && GetSetting(App::Title(), SettingNames::Section, key, QStringLiteral("1")) == QStringLiteral("1");
-    if (absent)
-        out << key << ": not set; the saver uses " << quoted(defaultValue) << '\n';
+    const std::optional<QString> value = StoredSetting(App::Title(), SettingNames::Section, key);
+    if (value)
+        out << key << ": " << quoted(*value) << '\n';
     else
-        out << key << ": " << quoted(value) << '\n';
+        out << key << ": not set; the saver uses " << quoted(defaultValue) << '\n';
 }
 
 int show(QTextStream &out)

@@ -1,8 +1,8 @@
 #include "PhotoDirectoryCheck.h"
 
-#include "DirectoryEnumeration.h"
-#include "PictureLoader.h"
-#include "RuntimeError.h"
+#include "platform/DirectoryEnumeration.h"
+#include "platform/PictureLoader.h"
+#include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QFileInfo>

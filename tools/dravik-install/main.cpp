@@ -1,4 +1,4 @@
-#include "App.h"
+#include "platform/App.h"
 #include "InstallCommand.h"
 
 #include <QCoreApplication>

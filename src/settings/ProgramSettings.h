@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
-// The section and keys the program keeps in the settings store, and the values that stand in
-// when a key is absent.
+// The program's two settings: where the settings store keeps them, the values that stand in
+// when one is absent, and the program-wide variables the windows hold them in.
 namespace SettingNames {
 
 inline const QString Section = QStringLiteral("Settings");
@@ -16,3 +17,7 @@ inline const QString DraviksDir = QStringLiteral("DraviksDir");
 inline const QString DraviksDirDefault = QStringLiteral(" ");
 
 } // namespace SettingNames
+
+extern qint32 IntervalSeconds; // the saver's interval, as read from the settings
+extern qint32 IntervalMs;      // the settings window's working interval
+extern QString PhotoDir;       // the photo directory prefix, with its trailing separator

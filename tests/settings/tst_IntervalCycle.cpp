@@ -1,6 +1,5 @@
-#include "IntervalCycle.h"
-#include "IntervalSecondsText.h"
-#include "RuntimeError.h"
+#include "settings/Interval.h"
+#include "platform/RuntimeError.h"
 
 #include <QtTest>
 

@@ -2,13 +2,18 @@
 
 #include <QString>
 
+#include <optional>
+
 // The per-user settings store: one INI file per application at
 // $XDG_CONFIG_HOME/<application>.ini (~/.config when unset), one group per section.
 // Values are text and come back exactly as saved.
 
-// The stored text, or defaultValue when the file, the section or the key is absent.
+// The stored text, or nothing when the file, the section or the key is absent.
 // Raises RuntimeError(PathFileAccess) when the file exists but cannot be read or parsed, and
 // RuntimeError(TypeMismatch) when the stored value is not text.
+std::optional<QString> StoredSetting(const QString &application, const QString &section, const QString &key);
+
+// The stored text, or defaultValue when it is absent; raises as StoredSetting does.
 QString GetSetting(const QString &application, const QString &section, const QString &key,
                    const QString &defaultValue);
 

@@ -1,6 +1,6 @@
-#include "SettingsStore.h"
+#include "platform/SettingsStore.h"
 
-#include "IniSnapshot.h"
+#include "platform/IniSnapshot.h"
 #include "platform/RuntimeError.h"
 
 #include <QDeadlineTimer>
@@ -95,22 +95,27 @@ QString SettingsFilePath(const QString &application)
     return QSettings(QSettings::IniFormat, QSettings::UserScope, application, QString()).fileName();
 }
 
-QString GetSetting(const QString &application, const QString &section, const QString &key,
-                   const QString &defaultValue)
+std::optional<QString> StoredSetting(const QString &application, const QString &section, const QString &key)
 {
     const QString source = QStringLiteral("GetSetting(\"%1\")").arg(key);
     const QString path = SettingsFilePath(application);
     // Saves replace the file in one rename, so reading needs no lock.
     const std::optional<QByteArray> contents = readSettingsFile(path, source);
     if (!contents)
-        return defaultValue;
+        return std::nullopt;
 
     IniSnapshot snapshot(*contents, path, source);
     QSettings &settings = snapshot.settings();
     settings.beginGroup(section);
     if (!settings.contains(key))
-        return defaultValue;
+        return std::nullopt;
     return storedText(settings.value(key), source, path);
+}
+
+QString GetSetting(const QString &application, const QString &section, const QString &key,
+                   const QString &defaultValue)
+{
+    return StoredSetting(application, section, key).value_or(defaultValue);
 }
 
 void SaveSetting(const QString &application, const QString &section, const QString &key,

@@ -1,16 +1,18 @@
-#include "ErrorReport.h"
+#include "platform/ProgramEnd.h"
 
-#include "App.h"
-#include "RuntimeError.h"
-#include "Termination.h"
+#include "platform/App.h"
+#include "platform/RuntimeError.h"
+#include "platform/ShowCursor.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
+constexpr int kExitStatusEnded = 0;
 constexpr int kExitStatusRuntimeError = 1;
 
 [[noreturn]] void report(const QString &text)
@@ -27,6 +29,30 @@ constexpr int kExitStatusRuntimeError = 1;
 }
 
 } // namespace
+
+void RestoreCursor()
+{
+    qint16 count = 0;
+    do {
+        count = static_cast<qint16>(ShowCursor(-1));
+    } while (count <= 0);
+    qCDebug(lcLifecycle) << "RestoreCursor: display count" << count;
+}
+
+void EndProgram()
+{
+    qCDebug(lcLifecycle) << "EndProgram";
+    RestoreCursor();
+    TerminateProgram(kExitStatusEnded);
+}
+
+void TerminateProgram(int exitStatus)
+{
+    // Settings are written through at every save, so only the standard streams hold
+    // anything that still needs to leave the process.
+    std::fflush(nullptr);
+    std::_Exit(exitStatus);
+}
 
 void ReportUncaughtError(const RuntimeError &error)
 {

@@ -1,8 +1,16 @@
 #pragma once
 
 #include <QPointF>
+#include <QtGlobal>
 
 #include <optional>
+
+// The rules by which the saver's input ends the program, kept apart from the window so they
+// can be tested without one.
+
+// The move rule for the mouse-move counter of one element: the first three moves it reports
+// are absorbed (the counter goes 0 → 1 → 2 → 3); true on the fourth, which ends the program.
+bool MoveEndsProgram(qint16 &moveCount);
 
 // Tells real pointer movement from the move events a window system sends without any:
 // X11 reports a "move" when a window maps under a resting pointer, and again when the

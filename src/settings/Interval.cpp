@@ -1,12 +1,19 @@
-#include "IntervalText.h"
+#include "settings/Interval.h"
 
 #include "platform/RuntimeError.h"
 
 #include <QStringView>
 
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <limits>
+#include <system_error>
 
 namespace {
+
+constexpr qint32 kLargeStepMs = 5000;
+constexpr double kMillisecondsPerSecond = 1000.0;
 
 bool isBlank(QChar c)
 {
@@ -87,4 +94,56 @@ qint32 IntervalFromText(const QString &text)
     if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
         raise(RuntimeError::Overflow, text, QStringLiteral("is out of range"));
     return qint32(value);
+}
+
+QString NumberText(double value)
+{
+    // Negative zero is zero.
+    if (value == 0.0)
+        return QStringLiteral("0");
+
+    const double magnitude = std::fabs(value);
+    const std::chars_format format = magnitude >= 1e-4 && magnitude < 1e15 ? std::chars_format::fixed
+                                                                           : std::chars_format::scientific;
+    // Both formats stay far below this within their ranges (at most 17 significant digits).
+    std::array<char, 64> buffer{};
+    const std::to_chars_result result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format);
+    Q_ASSERT(result.ec == std::errc());
+    return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
+}
+
+// The tests run in this order and the first match wins, so 10000 goes down by the
+// general rule to 5000 rather than taking the one-second rows.
+qint32 IntervalStepDown(qint32 intervalMs)
+{
+    switch (intervalMs) {
+    case 1000: return 60000;
+    case 5000: return 4000;
+    case 4000: return 3000;
+    case 3000: return 2000;
+    case 2000: return 1000;
+    default: return CheckedAdd(intervalMs, -kLargeStepMs, QStringLiteral("SpinInterval_Down"));
+    }
+}
+
+qint32 IntervalStepUp(qint32 intervalMs)
+{
+    switch (intervalMs) {
+    case 60000: return 1000;
+    case 1000: return 2000;
+    case 2000: return 3000;
+    case 3000: return 4000;
+    case 4000: return 5000;
+    default: return CheckedAdd(intervalMs, kLargeStepMs, QStringLiteral("SpinInterval_Up"));
+    }
+}
+
+QString IntervalSecondsText(qint32 intervalMs)
+{
+    return NumberText(static_cast<double>(intervalMs) / kMillisecondsPerSecond);
+}
+
+QString IntervalCaption(qint32 intervalMs)
+{
+    return IntervalSecondsText(intervalMs) + QStringLiteral(" Seconds");
 }

@@ -1,4 +1,19 @@
-#include "PointerMotion.h"
+#include "saver/DismissalRules.h"
+
+namespace {
+
+constexpr qint16 kAbsorbedMoves = 3;
+
+} // namespace
+
+bool MoveEndsProgram(qint16 &moveCount)
+{
+    if (moveCount < kAbsorbedMoves) {
+        ++moveCount;
+        return false;
+    }
+    return true;
+}
 
 void PointerMotion::setRestingPosition(const QPointF &globalPosition)
 {

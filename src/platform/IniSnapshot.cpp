@@ -1,4 +1,4 @@
-#include "IniSnapshot.h"
+#include "platform/IniSnapshot.h"
 
 #include "platform/RuntimeError.h"
 

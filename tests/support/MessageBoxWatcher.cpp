@@ -35,6 +35,7 @@ void MessageBoxWatcher::poll()
     seen.text = box->text();
     seen.title = box->windowTitle();
     seen.buttons = box->standardButtons();
+    seen.icon = box->icon();
     seen.buttonCount = int(box->buttons().size());
     if (m_whileOpen)
         m_whileOpen(*box);

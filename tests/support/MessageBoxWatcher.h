@@ -8,7 +8,6 @@
 
 #include <functional>
 
-
 // Answers the modal message boxes a test provokes: records what each one said, runs an
 // optional check while it is open (inside its event loop) and then presses its OK button.
 class MessageBoxWatcher : public QObject
@@ -21,6 +20,7 @@ public:
         QString text;
         QString title;
         QMessageBox::StandardButtons buttons;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
         int buttonCount = 0;
         int openAtOnce = 0; // message boxes visible at the moment this one was answered
     };

@@ -1,3 +1,0 @@
-#include "LifecycleLog.h"
-
-Q_LOGGING_CATEGORY(lcLifecycle, "dravik.lifecycle", QtWarningMsg)

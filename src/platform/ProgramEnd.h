@@ -1,0 +1,21 @@
+#pragma once
+
+class RuntimeError;
+
+// Every way the program ends by itself. Each one leaves the pointer visible or ends the
+// process at once; no event, close handler or destructor runs after one of them.
+
+// Raises the cursor display count until the pointer is certainly shown: at least one call,
+// and until the count is 1 or more.
+void RestoreCursor();
+
+// Makes the pointer visible and ends the program at once with status 0.
+[[noreturn]] void EndProgram();
+
+// Ends the process at once with the given status.
+[[noreturn]] void TerminateProgram(int exitStatus);
+
+// The report for a run-time error that nothing caught: the error goes to stderr and into a
+// modal message box titled with the application title, then the program ends with status 1.
+[[noreturn]] void ReportUncaughtError(const RuntimeError &error);
+[[noreturn]] void ReportUncaughtError(const char *what);
