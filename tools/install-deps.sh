@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang-format git
   qt6-base-dev qt6-base-dev-tools
   qt6-image-formats-plugins
   libgl-dev fonts-dejavu-core fonts-liberation2 fontconfig

@@ -6,10 +6,10 @@ namespace {
 
 enum class TokenKind {
     Literal,
-    Star,       // any run of characters
-    StarToDot,  // "*" before a ".": any run that stops short of the name's last dot
+    Star,      // any run of characters
+    StarToDot, // "*" before a ".": any run that stops short of the name's last dot
     QuestionMark,
-    DotOrEnd,   // "." before wildcards or at the end: a dot, or the end of the name
+    DotOrEnd, // "." before wildcards or at the end: a dot, or the end of the name
 };
 
 struct Token
@@ -52,10 +52,11 @@ class Matcher
 {
 public:
     Matcher(std::vector<Token> tokens, const QString &name)
-        : m_tokens(std::move(tokens)), m_name(name), m_lastDot(name.lastIndexOf(QLatin1Char('.'))),
+        : m_tokens(std::move(tokens)),
+          m_name(name),
+          m_lastDot(name.lastIndexOf(QLatin1Char('.'))),
           m_memo((m_tokens.size() + 1) * static_cast<size_t>(name.size() + 1), Unknown)
-    {
-    }
+    {}
 
     bool matches() { return match(0, 0); }
 

@@ -14,8 +14,7 @@ constexpr float kDefaultTwipsPerPixel = 15.0f;
 
 QScreen *primaryScreen()
 {
-    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen()
-                                                                          : nullptr;
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr;
 }
 
 int toPixel(double twips, double twipsPerPixel)
@@ -105,10 +104,22 @@ QRect PixelRectFromTwips(const QRectF &twips, float twipsPerPixel)
 
 namespace Element {
 
-float Left(const QWidget &element) { return static_cast<float>(twipsOf(element).left()); }
-float Top(const QWidget &element) { return static_cast<float>(twipsOf(element).top()); }
-float Width(const QWidget &element) { return static_cast<float>(twipsOf(element).width()); }
-float Height(const QWidget &element) { return static_cast<float>(twipsOf(element).height()); }
+float Left(const QWidget &element)
+{
+    return static_cast<float>(twipsOf(element).left());
+}
+float Top(const QWidget &element)
+{
+    return static_cast<float>(twipsOf(element).top());
+}
+float Width(const QWidget &element)
+{
+    return static_cast<float>(twipsOf(element).width());
+}
+float Height(const QWidget &element)
+{
+    return static_cast<float>(twipsOf(element).height());
+}
 
 void setLeft(QWidget &element, float twips)
 {

@@ -59,8 +59,7 @@ const QPixmap &ImageElement::scaledForDevice(const QSize &logicalSize)
     const qreal ratio = devicePixelRatioF();
     const QSize devicePixels = (QSizeF(logicalSize) * ratio).toSize();
     if (m_scaled.size() != devicePixels) {
-        m_scaled = QPixmap::fromImage(
-            m_picture.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        m_scaled = QPixmap::fromImage(m_picture.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         m_scaled.setDevicePixelRatio(ratio);
     }
     return m_scaled;

@@ -36,7 +36,8 @@ IniSnapshot::IniSnapshot(const QByteArray &contents, QString settingsFile, QStri
 
 QByteArray IniSnapshot::serialise()
 {
-    const QString failure = QStringLiteral("cannot write a working copy in %1").arg(QDir::toNativeSeparators(m_dir.path()));
+    const QString failure =
+        QStringLiteral("cannot write a working copy in %1").arg(QDir::toNativeSeparators(m_dir.path()));
     m_settings->sync();
     QFile copy(m_settings->fileName());
     if (m_settings->status() != QSettings::NoError || !copy.open(QIODevice::ReadOnly))

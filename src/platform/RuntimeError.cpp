@@ -9,13 +9,20 @@ RuntimeError::RuntimeError(Number number, QString source, QString detail)
 QString RuntimeError::descriptionOf(Number number)
 {
     switch (number) {
-    case Overflow: return QStringLiteral("Overflow");
-    case TypeMismatch: return QStringLiteral("Type mismatch");
-    case FileNotFound: return QStringLiteral("File not found");
-    case PathFileAccess: return QStringLiteral("Path/File access error");
-    case PathNotFound: return QStringLiteral("Path not found");
-    case InvalidPicture: return QStringLiteral("Invalid picture");
-    case InvalidPropertyValue: return QStringLiteral("Invalid property value");
+    case Overflow:
+        return QStringLiteral("Overflow");
+    case TypeMismatch:
+        return QStringLiteral("Type mismatch");
+    case FileNotFound:
+        return QStringLiteral("File not found");
+    case PathFileAccess:
+        return QStringLiteral("Path/File access error");
+    case PathNotFound:
+        return QStringLiteral("Path not found");
+    case InvalidPicture:
+        return QStringLiteral("Invalid picture");
+    case InvalidPropertyValue:
+        return QStringLiteral("Invalid property value");
     }
     return QStringLiteral("Application-defined or object-defined error");
 }

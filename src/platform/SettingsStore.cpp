@@ -112,14 +112,12 @@ std::optional<QString> StoredSetting(const QString &application, const QString &
     return storedText(settings.value(key), source, path);
 }
 
-QString GetSetting(const QString &application, const QString &section, const QString &key,
-                   const QString &defaultValue)
+QString GetSetting(const QString &application, const QString &section, const QString &key, const QString &defaultValue)
 {
     return StoredSetting(application, section, key).value_or(defaultValue);
 }
 
-void SaveSetting(const QString &application, const QString &section, const QString &key,
-                 const QString &value)
+void SaveSetting(const QString &application, const QString &section, const QString &key, const QString &value)
 {
     const QString source = QStringLiteral("SaveSetting(\"%1\")").arg(key);
     const QString path = SettingsFilePath(application);

@@ -14,15 +14,13 @@
 std::optional<QString> StoredSetting(const QString &application, const QString &section, const QString &key);
 
 // The stored text, or defaultValue when it is absent; raises as StoredSetting does.
-QString GetSetting(const QString &application, const QString &section, const QString &key,
-                   const QString &defaultValue);
+QString GetSetting(const QString &application, const QString &section, const QString &key, const QString &defaultValue);
 
 // Creates or replaces the value and writes the file at once, keeping every other value, also
 // those another process saved a moment ago. The file on disk is replaced whole, never partly
 // written. Raises RuntimeError(PathFileAccess) when the file cannot be read, parsed or written;
 // the file is then left as it was.
-void SaveSetting(const QString &application, const QString &section, const QString &key,
-                 const QString &value);
+void SaveSetting(const QString &application, const QString &section, const QString &key, const QString &value);
 
 // Where the application's settings file is (whether it exists or not).
 QString SettingsFilePath(const QString &application);

@@ -9,8 +9,8 @@
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
 #include <sys/socket.h>
@@ -36,8 +36,8 @@ extern "C" void onTerminationSignal(int signalNumber)
 
 void reportSetupFailure(const char *what)
 {
-    std::fprintf(stderr, "Dravik2001: cannot catch termination signals (%s: %s); they end the program at once.\n",
-                 what, std::strerror(errno));
+    std::fprintf(stderr, "Dravik2001: cannot catch termination signals (%s: %s); they end the program at once.\n", what,
+                 std::strerror(errno));
 }
 
 } // namespace
@@ -54,7 +54,7 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
     m_notifier = new QSocketNotifier(socketEnds[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::drain);
 
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

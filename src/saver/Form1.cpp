@@ -129,7 +129,8 @@ void Form1::Form_Load()
         GetSetting(application, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault));
     Timer1->setInterval(
         CheckedMultiply(IntervalSeconds, kMillisecondsPerSecond, QStringLiteral("IntervalSeconds * 1000")));
-    PhotoDir = GetSetting(application, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
+    PhotoDir =
+        GetSetting(application, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
 
     const ScreenTwips screen = PrimaryScreenTwips();
     SaverStack stack{boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)};

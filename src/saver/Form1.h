@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/DirectoryEnumeration.h"
-#include "saver/PhotoCycle.h"
-#include "saver/DismissalRules.h"
 #include "platform/Window.h"
+#include "saver/DismissalRules.h"
+#include "saver/PhotoCycle.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #include "saver/PhotoCycle.h"
 
-#include "platform/RuntimeError.h"
 #include "platform/DirectoryEnumeration.h"
+#include "platform/RuntimeError.h"
 
 namespace {
 
@@ -9,9 +9,7 @@ constexpr qint16 kTicksOnFirstFile = 3;
 
 } // namespace
 
-PhotoCycle::PhotoCycle(DirectoryEnumeration &enumeration) : m_enumeration(enumeration)
-{
-}
+PhotoCycle::PhotoCycle(DirectoryEnumeration &enumeration) : m_enumeration(enumeration) {}
 
 QString PhotoCycle::NextPhotoPath(const QString &photoDir)
 {

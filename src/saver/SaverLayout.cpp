@@ -17,7 +17,8 @@ ScreenTwips PrimaryScreenTwips()
 bool ScreenSizeIs(qint32 width, qint32 height, const ScreenTwips &screen)
 {
     const qint32 widthTwips = CheckedMultiply(width, kAssumedTwipsPerPixel, QStringLiteral("ScreenSizeIs width * 15"));
-    const qint32 heightTwips = CheckedMultiply(height, kAssumedTwipsPerPixel, QStringLiteral("ScreenSizeIs height * 15"));
+    const qint32 heightTwips =
+        CheckedMultiply(height, kAssumedTwipsPerPixel, QStringLiteral("ScreenSizeIs height * 15"));
     if (double(screen.width()) != double(widthTwips))
         return false;
     return double(screen.height()) == double(heightTwips);

@@ -103,8 +103,8 @@ QString NumberText(double value)
         return QStringLiteral("0");
 
     const double magnitude = std::fabs(value);
-    const std::chars_format format = magnitude >= 1e-4 && magnitude < 1e15 ? std::chars_format::fixed
-                                                                           : std::chars_format::scientific;
+    const std::chars_format format =
+        magnitude >= 1e-4 && magnitude < 1e15 ? std::chars_format::fixed : std::chars_format::scientific;
     // Both formats stay far below this within their ranges (at most 17 significant digits).
     std::array<char, 64> buffer{};
     const std::to_chars_result result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format);
@@ -117,24 +117,36 @@ QString NumberText(double value)
 qint32 IntervalStepDown(qint32 intervalMs)
 {
     switch (intervalMs) {
-    case 1000: return 60000;
-    case 5000: return 4000;
-    case 4000: return 3000;
-    case 3000: return 2000;
-    case 2000: return 1000;
-    default: return CheckedAdd(intervalMs, -kLargeStepMs, QStringLiteral("SpinInterval_Down"));
+    case 1000:
+        return 60000;
+    case 5000:
+        return 4000;
+    case 4000:
+        return 3000;
+    case 3000:
+        return 2000;
+    case 2000:
+        return 1000;
+    default:
+        return CheckedAdd(intervalMs, -kLargeStepMs, QStringLiteral("SpinInterval_Down"));
     }
 }
 
 qint32 IntervalStepUp(qint32 intervalMs)
 {
     switch (intervalMs) {
-    case 60000: return 1000;
-    case 1000: return 2000;
-    case 2000: return 3000;
-    case 3000: return 4000;
-    case 4000: return 5000;
-    default: return CheckedAdd(intervalMs, kLargeStepMs, QStringLiteral("SpinInterval_Up"));
+    case 60000:
+        return 1000;
+    case 1000:
+        return 2000;
+    case 2000:
+        return 3000;
+    case 3000:
+        return 4000;
+    case 4000:
+        return 5000;
+    default:
+        return CheckedAdd(intervalMs, kLargeStepMs, QStringLiteral("SpinInterval_Up"));
     }
 }
 

@@ -75,7 +75,8 @@ frmSSSettings::frmSSSettings(EndAction endProgram, QWidget *parent)
     setWindowTitle(QStringLiteral("Screen Saver Settings"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
-    setFixedSize(PixelRectFromTwips(QRectF(0, 0, kClientWidthTwips, kClientHeightTwips), Screen().twipsPerPixel()).size());
+    setFixedSize(
+        PixelRectFromTwips(QRectF(0, 0, kClientWidthTwips, kClientHeightTwips), Screen().twipsPerPixel()).size());
 
     // Wider and taller than the client area, so its raised right and bottom edges are cut off.
     Element::setGeometry(*pnlSSaver, 0, 0, 6255, 4455);

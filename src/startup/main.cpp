@@ -1,10 +1,10 @@
 #include "platform/App.h"
 #include "platform/Application.h"
-#include "platform/ProgramEnd.h"
 #include "platform/InstanceLock.h"
-#include "startup/Module1.h"
+#include "platform/ProgramEnd.h"
 #include "platform/RuntimeError.h"
 #include "platform/TerminationSignals.h"
+#include "startup/Module1.h"
 
 int main(int argc, char **argv)
 {

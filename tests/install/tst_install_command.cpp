@@ -1,7 +1,7 @@
 #include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
-#include "settings/ProgramSettings.h"
 #include "platform/SettingsStore.h"
+#include "settings/ProgramSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,7 +86,8 @@ QString TestInstallCommand::photoDirectory(const QString &relativePath, bool wit
 
 QString TestInstallCommand::storedDirectory()
 {
-    return GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
+    return GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::DraviksDir,
+                      SettingNames::DraviksDirDefault);
 }
 
 QByteArray TestInstallCommand::settingsBytes() const
@@ -201,7 +202,9 @@ void TestInstallCommand::recordsIntervalsOfTheCycle()
 {
     QFETCH(QString, seconds);
     QCOMPARE(install({QStringLiteral("--interval"), seconds}).exitCode, 0);
-    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault), seconds);
+    QCOMPARE(
+        GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault),
+        seconds);
 }
 
 void TestInstallCommand::refusesOtherIntervals_data()
@@ -227,10 +230,11 @@ void TestInstallCommand::showsDefaultsOnFreshAccount()
 {
     const Result result = install({QStringLiteral("--show")});
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QStringLiteral("Settings file: %1\n"
-                                        "Interval: not set; the saver uses \"2\"\n"
-                                        "DraviksDir: not set; the saver uses \" \"\n")
-                             .arg(m_dirs->settingsFile()));
+    QCOMPARE(result.out,
+             QStringLiteral("Settings file: %1\n"
+                            "Interval: not set; the saver uses \"2\"\n"
+                            "DraviksDir: not set; the saver uses \" \"\n")
+                 .arg(m_dirs->settingsFile()));
     QVERIFY2(!QFile::exists(m_dirs->settingsFile()), "--show wrote a settings file");
 }
 

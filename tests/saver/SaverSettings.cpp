@@ -1,8 +1,8 @@
 #include "SaverSettings.h"
 
 #include "ApplicationTitle.h"
-#include "settings/ProgramSettings.h"
 #include "platform/SettingsStore.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFile>
 

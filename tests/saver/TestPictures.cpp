@@ -144,7 +144,8 @@ QByteArray WithExifOrientation(const QByteArray &jpeg, quint16 orientation)
                                           "12010300"         // Orientation, SHORT
                                           "01000000");       // count 1
     appendLittleEndian16(tiff, orientation);
-    tiff.append(QByteArray::fromHex("0000" "00000000")); // value padding, no next IFD
+    tiff.append(QByteArray::fromHex("0000"
+                                    "00000000")); // value padding, no next IFD
     const QByteArray payload = QByteArray("Exif", 4) + QByteArray(2, '\0') + tiff;
     QByteArray segment = QByteArray::fromHex("ffe1");
     segment.append(char(((payload.size() + 2) >> 8) & 0xff));
@@ -194,7 +195,8 @@ bool WriteFile(const QString &path, const QByteArray &contents)
 
 bool IsColour(QRgb pixel, const QColor &expected, int tolerance)
 {
-    return std::abs(qRed(pixel) - expected.red()) <= tolerance && std::abs(qGreen(pixel) - expected.green()) <= tolerance
+    return std::abs(qRed(pixel) - expected.red()) <= tolerance
+        && std::abs(qGreen(pixel) - expected.green()) <= tolerance
         && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
 }
 

@@ -123,7 +123,8 @@ void TestDirectoryEnumeration::wildcard()
 void TestDirectoryEnumeration::normalFilesInOrdinalOrder()
 {
     const QDir dir(m_dir->path());
-    for (const char *name : {"b.jpg", "A.jpg", "a.jpg", "_x", "10.jpg", "9.jpg", "README", "\xc3\xa9.jpg", ".hidden.jpg"})
+    for (const char *name :
+         {"b.jpg", "A.jpg", "a.jpg", "_x", "10.jpg", "9.jpg", "README", "\xc3\xa9.jpg", ".hidden.jpg"})
         QVERIFY(touch(dir.filePath(QString::fromUtf8(name))));
     QVERIFY(dir.mkdir(QStringLiteral("dir.jpg")));
     QVERIFY(QFile::link(dir.filePath(QStringLiteral("b.jpg")), dir.filePath(QStringLiteral("link.jpg"))));
@@ -141,8 +142,8 @@ void TestDirectoryEnumeration::normalFilesInOrdinalOrder()
     QCOMPARE(::bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
 
     DirectoryEnumeration enumeration;
-    const QStringList expected{QStringLiteral("10.jpg"), QStringLiteral("9.jpg"), QStringLiteral("A.jpg"),
-                               QStringLiteral("README"), QStringLiteral("_x"),     QStringLiteral("a.jpg"),
+    const QStringList expected{QStringLiteral("10.jpg"), QStringLiteral("9.jpg"),    QStringLiteral("A.jpg"),
+                               QStringLiteral("README"), QStringLiteral("_x"),       QStringLiteral("a.jpg"),
                                QStringLiteral("b.jpg"),  QStringLiteral("link.jpg"), QStringLiteral("\u00e9.jpg")};
     QCOMPARE(enumerateAll(enumeration, m_dir->path() + QStringLiteral("/*.*")), expected);
 }

@@ -49,8 +49,8 @@ void TestPhotoCaption::caption_data()
     row("nothing after the separator", QString(), "  200 Dravik   ");
 
     QTest::newRow("marker in any case") << QStringLiteral("/cd/DrAvIkS/CV1.jpg") << QStringLiteral("Custom Draviks");
-    QTest::newRow("first marker counts")
-        << QStringLiteral("/draviks/draviks/CL1.jpg") << QStringLiteral("  200R Dravik   ");
+    QTest::newRow("first marker counts") << QStringLiteral("/draviks/draviks/CL1.jpg")
+                                         << QStringLiteral("  200R Dravik   ");
     QTest::newRow("marker inside a longer name")
         << QStringLiteral("/cd/mydraviks/ZZ1.jpg") << QStringLiteral("Dravik Philately ");
 

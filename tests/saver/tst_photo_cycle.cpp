@@ -1,6 +1,6 @@
 #include "platform/DirectoryEnumeration.h"
-#include "saver/PhotoCycle.h"
 #include "platform/RuntimeError.h"
+#include "saver/PhotoCycle.h"
 
 #include <QDir>
 #include <QFile>

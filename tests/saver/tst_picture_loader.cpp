@@ -1,6 +1,6 @@
+#include "TestPictures.h"
 #include "platform/PictureLoader.h"
 #include "platform/RuntimeError.h"
-#include "TestPictures.h"
 
 #include <QDir>
 #include <QImageWriter>
@@ -57,7 +57,8 @@ void TestPictureLoader::formats_data()
         QVERIFY2(!contents.isEmpty(), format);
         QTest::newRow(format) << QString::fromLatin1(format) << contents << QColor(200, 40, 40);
     }
-    QTest::newRow("gif, first frame") << QStringLiteral("gif") << SolidGif({QColor(0, 0, 255), QColor(255, 255, 0)}) << QColor(0, 0, 255);
+    QTest::newRow("gif, first frame") << QStringLiteral("gif") << SolidGif({QColor(0, 0, 255), QColor(255, 255, 0)})
+                                      << QColor(0, 0, 255);
 }
 
 void TestPictureLoader::formats()

@@ -1,9 +1,9 @@
-#include "saver/Form1.h"
-#include "platform/ImageElement.h"
 #include "IsolatedUserDirs.h"
-#include "platform/Panel3D.h"
 #include "SaverSettings.h"
+#include "platform/ImageElement.h"
+#include "platform/Panel3D.h"
 #include "platform/Timer.h"
+#include "saver/Form1.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -155,10 +155,10 @@ void TestSaverDismissal::inputOverFrameCaptionBarAndBannerIsIgnored()
 {
     show();
     const QList<QPoint> ignored{
-        at("SSPanel1", QPoint(3, 100)),   at("SSPanel1", QPoint(4, 200)),   at("SSPanel1", QPoint(300, 2)),
-        at("SSPanel1", QPoint(789, 300)), at("panYear", QPoint(10, 10)),    at("panYear", QPoint(120, 12)),
-        at("panYear", QPoint(240, 20)),   at("Image2", QPoint(1, 1)),       at("Image2", QPoint(300, 40)),
-        at("Image2", QPoint(600, 70)),    at("Image2", QPoint(305, 38)),    at("panYear", QPoint(130, 5)),
+        at("SSPanel1", QPoint(3, 100)),   at("SSPanel1", QPoint(4, 200)), at("SSPanel1", QPoint(300, 2)),
+        at("SSPanel1", QPoint(789, 300)), at("panYear", QPoint(10, 10)),  at("panYear", QPoint(120, 12)),
+        at("panYear", QPoint(240, 20)),   at("Image2", QPoint(1, 1)),     at("Image2", QPoint(300, 40)),
+        at("Image2", QPoint(600, 70)),    at("Image2", QPoint(305, 38)),  at("panYear", QPoint(130, 5)),
     };
     for (int round = 0; round < 3; ++round) {
         for (const QPoint &point : ignored)

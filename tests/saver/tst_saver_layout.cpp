@@ -72,7 +72,8 @@ void TestSaverLayout::screenSizeIs()
 void TestSaverLayout::screenSizeIsReadsHeightOnlyForAMatchingWidth()
 {
     int heightReads = 0;
-    const ScreenTwips screen{[] { return 15360.0f; }, [&heightReads] {
+    const ScreenTwips screen{[] { return 15360.0f; },
+                             [&heightReads] {
                                  ++heightReads;
                                  return 11520.0f;
                              }};
@@ -85,7 +86,8 @@ void TestSaverLayout::screenSizeIsReadsHeightOnlyForAMatchingWidth()
 void TestSaverLayout::screenSizeIsTrapsOverflow()
 {
     const ScreenTwips screen = fixedScreen(12000, 9000);
-    for (const auto &[width, height] : std::vector<std::pair<qint32, qint32>>{{200'000'000, 600}, {800, -200'000'000}}) {
+    for (const auto &[width, height] :
+         std::vector<std::pair<qint32, qint32>>{{200'000'000, 600}, {800, -200'000'000}}) {
         try {
             ScreenSizeIs(width, height, screen);
             QFAIL("no overflow raised");
@@ -115,8 +117,8 @@ void TestSaverLayout::layout_data()
         << 15.0f << 9600.0f << 7200.0f << -1147.5f << 0.0f << 2902.5f << 7335.0f << 225.0f << 7695.0f;
     QTest::newRow("1024x768: offset moves the whole stack")
         << 15.0f << 15360.0f << 11520.0f << 1732.5f << 1400.0f << 5782.5f << 8735.0f << 3105.0f << 9095.0f;
-    QTest::newRow("1280x1024: offset")
-        << 15.0f << 19200.0f << 15360.0f << 3652.5f << 1400.0f << 7702.5f << 8735.0f << 5025.0f << 9095.0f;
+    QTest::newRow("1280x1024: offset") << 15.0f << 19200.0f << 15360.0f << 3652.5f << 1400.0f << 7702.5f << 8735.0f
+                                       << 5025.0f << 9095.0f;
     // Taken for 640 × 480: no offset. The banner keeps its pixels, so it is 7320 twips wide.
     QTest::newRow("800x600 at 12 twips per pixel")
         << 12.0f << 9600.0f << 7200.0f << -1147.5f << 0.0f << 2902.5f << 7335.0f << 1140.0f << 7695.0f;

@@ -1,11 +1,11 @@
-#include "saver/Form1.h"
-#include "platform/ImageElement.h"
 #include "IsolatedUserDirs.h"
 #include "MessageBoxWatcher.h"
-#include "platform/Panel3D.h"
 #include "SaverSettings.h"
 #include "TestPictures.h"
+#include "platform/ImageElement.h"
+#include "platform/Panel3D.h"
 #include "platform/Timer.h"
+#include "saver/Form1.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -15,8 +15,8 @@ using namespace TestPictures;
 
 namespace {
 
-const QString kFailureText = QStringLiteral(
-    "Unable to find Dravik photographs!\n\nMake sure that the Dravik Quintavel is in the CDROM drive.");
+const QString kFailureText =
+    QStringLiteral("Unable to find Dravik photographs!\n\nMake sure that the Dravik Quintavel is in the CDROM drive.");
 const QString kFailureTitle = QStringLiteral("The Dravik Quintavel Screen Saver");
 
 const QColor kRed(220, 0, 0);
@@ -111,8 +111,9 @@ QString TestSaverPhotoCycle::photoDir(const QStringList &files)
 
 void TestSaverPhotoCycle::firstFileThreeTimesThenOnwardsWithCaptions()
 {
-    const QString dir = photoDir({QStringLiteral("ZZ9.png:") + kYellow.name(), QStringLiteral("67A.png:") + kRed.name(),
-                                  QStringLiteral("CL1.png:") + kGreen.name(), QStringLiteral("02B.png:") + kBlue.name()});
+    const QString dir =
+        photoDir({QStringLiteral("ZZ9.png:") + kYellow.name(), QStringLiteral("67A.png:") + kRed.name(),
+                  QStringLiteral("CL1.png:") + kGreen.name(), QStringLiteral("02B.png:") + kBlue.name()});
     QVERIFY(!dir.isEmpty());
     MessageBoxWatcher messages;
     load(dir);
@@ -126,8 +127,8 @@ void TestSaverPhotoCycle::firstFileThreeTimesThenOnwardsWithCaptions()
     const Shown y1967{kRed, QStringLiteral("  1967 Dravik   ")};
     const Shown classic{kGreen, QStringLiteral("Classic Draviks")};
     const Shown stamps{kYellow, QStringLiteral("Dravik Philately ")};
-    const QList<Shown> expected{y2002, y2002, y2002, y1967, classic, stamps,
-                                y2002, y2002, y2002, y1967, classic, stamps, y2002};
+    const QList<Shown> expected{y2002, y2002, y2002, y1967,   classic, stamps, y2002,
+                                y2002, y2002, y1967, classic, stamps,  y2002};
     const QList<qint16> tickCounts{1, 2, 3, 3, 3, 3, 1, 2, 3, 3, 3, 3, 1};
 
     for (int i = 0; i < expected.size(); ++i) {

@@ -1,13 +1,13 @@
-#include "platform/Geometry.h"
-#include "saver/Form1.h"
-#include "platform/ImageElement.h"
 #include "IsolatedUserDirs.h"
-#include "settings/ProgramSettings.h"
-#include "platform/Panel3D.h"
-#include "platform/RuntimeError.h"
 #include "SaverSettings.h"
 #include "TestPictures.h"
+#include "platform/Geometry.h"
+#include "platform/ImageElement.h"
+#include "platform/Panel3D.h"
+#include "platform/RuntimeError.h"
 #include "platform/Timer.h"
+#include "saver/Form1.h"
+#include "settings/ProgramSettings.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -90,6 +90,7 @@ struct ExpectedLayout
     QRect frame, photo, captionBar, banner;
 };
 
+// clang-format off
 const ExpectedLayout kLayouts[] = {
     // No offset; the frame's left edge at 52.5 twips, between two pixels.
     {{800, 600}, 15, 52.5f, 0, 4102.5f, 7335, 1425, 7695,
@@ -105,6 +106,7 @@ const ExpectedLayout kLayouts[] = {
     {{800, 600}, 12, -1147.5f, 0, 2902.5f, 7335, 1140, 7695,
      {-96, 0, 992, 611}, {10, 10, 971, 591}, {242, 611, 316, 30}, {95, 641, 610, 76}},
 };
+// clang-format on
 
 } // namespace
 

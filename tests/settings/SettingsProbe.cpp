@@ -7,8 +7,8 @@
 // its number becomes the exit code.
 #include "ApplicationTitle.h"
 #include "platform/RuntimeError.h"
-#include "settings/ProgramSettings.h"
 #include "platform/SettingsStore.h"
+#include "settings/ProgramSettings.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -25,8 +25,7 @@ void print(const QString &text)
 
 int usage()
 {
-    std::fputs("usage: settings-probe path | get KEY DEFAULT | set KEY VALUE | set-many KEY PREFIX COUNT\n",
-               stderr);
+    std::fputs("usage: settings-probe path | get KEY DEFAULT | set KEY VALUE | set-many KEY PREFIX COUNT\n", stderr);
     return 2;
 }
 
@@ -45,7 +44,8 @@ int run(const QStringList &args)
         if (!ok)
             return usage();
         for (int i = 0; i < count; ++i)
-            SaveSetting(kApplicationTitle, SettingNames::Section, args[1], args[2] + QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')));
+            SaveSetting(kApplicationTitle, SettingNames::Section, args[1],
+                        args[2] + QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')));
     } else {
         return usage();
     }

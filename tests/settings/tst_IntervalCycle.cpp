@@ -1,5 +1,5 @@
-#include "settings/Interval.h"
 #include "platform/RuntimeError.h"
+#include "settings/Interval.h"
 
 #include <QtTest>
 

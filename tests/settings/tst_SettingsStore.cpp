@@ -1,8 +1,8 @@
 #include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
 #include "platform/RuntimeError.h"
-#include "settings/ProgramSettings.h"
 #include "platform/SettingsStore.h"
+#include "settings/ProgramSettings.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -62,7 +62,7 @@ void writeFile(const QString &path, const QByteArray &contents)
     QCOMPARE(file.write(contents), contents.size());
 }
 
-template<typename Action>
+template <typename Action>
 std::optional<RuntimeError> errorRaisedBy(Action action)
 {
     try {
@@ -75,7 +75,8 @@ std::optional<RuntimeError> errorRaisedBy(Action action)
 
 QString getDir()
 {
-    return GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
+    return GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::DraviksDir,
+                      SettingNames::DraviksDirDefault);
 }
 
 void saveDir(const QString &value)
@@ -172,13 +173,14 @@ void SettingsStoreTest::cleanup()
 
 void SettingsStoreTest::freshAccountGivesDefaults()
 {
-    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault),
-             QStringLiteral("2"));
+    QCOMPARE(
+        GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault),
+        QStringLiteral("2"));
     QCOMPARE(getDir(), QStringLiteral(" "));
     QVERIFY2(!QFileInfo::exists(m_dirs->settingsFile()), "reading must not create the file");
 
-    const ProbeRun dir = runProbe({QStringLiteral("get"), QStringLiteral("DraviksDir"), QStringLiteral(" ")},
-                                  m_dirs->environment());
+    const ProbeRun dir =
+        runProbe({QStringLiteral("get"), QStringLiteral("DraviksDir"), QStringLiteral(" ")}, m_dirs->environment());
     QCOMPARE(dir.output, bracketed(QStringLiteral(" ")));
     QVERIFY(!QFileInfo::exists(m_dirs->settingsFile()));
 }
@@ -190,8 +192,8 @@ void SettingsStoreTest::fileLivesUnderConfigHome()
     const ProbeRun path = runProbe({QStringLiteral("path")}, m_dirs->environment());
     QCOMPARE(path.output, bracketed(expected));
 
-    const ProbeRun save = runProbe({QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("5")},
-                                   m_dirs->environment());
+    const ProbeRun save =
+        runProbe({QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("5")}, m_dirs->environment());
     QCOMPARE(save.exitCode, 0);
     QCOMPARE(contentsOf(expected), QByteArray("[Settings]\nInterval=5\n"));
     QVERIFY2(!QFileInfo::exists(expected + QStringLiteral(".lock")), "the lock must go with the save");
@@ -233,8 +235,8 @@ void SettingsStoreTest::keepsValuesExactly()
     QCOMPARE(runProbe({QStringLiteral("set"), QStringLiteral("DraviksDir"), other}, m_dirs->environment()).exitCode, 0);
     QCOMPARE(getDir(), other);
     saveDir(value);
-    const ProbeRun get = runProbe({QStringLiteral("get"), QStringLiteral("DraviksDir"), QStringLiteral("unset")},
-                                  m_dirs->environment());
+    const ProbeRun get =
+        runProbe({QStringLiteral("get"), QStringLiteral("DraviksDir"), QStringLiteral("unset")}, m_dirs->environment());
     QCOMPARE(get.exitCode, 0);
     QCOMPARE(get.output, bracketed(value));
 }
@@ -307,7 +309,8 @@ void SettingsStoreTest::seesSameSizedChangeWithinOneClockTick()
     QCOMPARE(getDir(), QStringLiteral("/bbbb/"));
     SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QStringLiteral("2222"));
     QCOMPARE(getDir(), QStringLiteral("/bbbb/"));
-    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QString()), QStringLiteral("2222"));
+    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QString()),
+             QStringLiteral("2222"));
 }
 
 void SettingsStoreTest::concurrentSavesLoseNothing()
@@ -459,8 +462,8 @@ void SettingsStoreTest::unreadableFileIsAnError()
     QCOMPARE(error->source(), QStringLiteral("GetSetting(\"DraviksDir\")"));
     QVERIFY2(error->detail().contains(m_dirs->settingsFile()), qPrintable(error->detail()));
 
-    const ProbeRun get = runProbe({QStringLiteral("get"), QStringLiteral("DraviksDir"), QStringLiteral(" ")},
-                                  m_dirs->environment());
+    const ProbeRun get =
+        runProbe({QStringLiteral("get"), QStringLiteral("DraviksDir"), QStringLiteral(" ")}, m_dirs->environment());
     QCOMPARE(get.exitCode, int(RuntimeError::PathFileAccess));
     QVERIFY2(get.output.isEmpty(), qPrintable(get.output));
     QVERIFY2(get.errors.contains(QStringLiteral("Path/File access error")), qPrintable(get.errors));

@@ -1,8 +1,8 @@
 #include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
-#include "platform/Geometry.h"
 #include "SettingsProbeClient.h"
 #include "XDoTool.h"
+#include "platform/Geometry.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,16 +1,16 @@
-#include "platform/CommandButton3D.h"
-#include "platform/Geometry.h"
-#include "platform/ImageElement.h"
 #include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
 #include "MessageBoxWatcher.h"
-#include "settings/ProgramSettings.h"
-#include "platform/Panel3D.h"
-#include "settings_window/SettingsHelp.h"
 #include "SettingsProbeClient.h"
-#include "platform/SpinButton.h"
-#include "settings_window/frmSSSettings.h"
+#include "platform/CommandButton3D.h"
+#include "platform/Geometry.h"
+#include "platform/ImageElement.h"
+#include "platform/Panel3D.h"
 #include "platform/SettingsStore.h"
+#include "platform/SpinButton.h"
+#include "settings/ProgramSettings.h"
+#include "settings_window/SettingsHelp.h"
+#include "settings_window/frmSSSettings.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -160,9 +160,9 @@ void TestSettingsWindow::controlsSitAsDesigned()
     const auto *element = control<QWidget>(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(element);
     QCOMPARE(element->parentWidget()->objectName(), parentName);
-    QCOMPARE(QRectF(Element::Left(*element), Element::Top(*element), Element::Width(*element),
-                    Element::Height(*element)),
-             twips);
+    QCOMPARE(
+        QRectF(Element::Left(*element), Element::Top(*element), Element::Width(*element), Element::Height(*element)),
+        twips);
     QCOMPARE(element->geometry(), pixels);
     QVERIFY(element->isVisible());
 }
@@ -399,9 +399,11 @@ void TestSettingsWindow::tabMovesThroughSetHelpExitAndSpin_data()
     QTest::addColumn<QStringList>("focusOrder");
 
     QTest::newRow("Tab") << false
-                         << QStringList{u"SSCommand5"_s, u"SSCommand6"_s, u"SpinInterval"_s, u"SSCommand4"_s, u"SSCommand5"_s};
+                         << QStringList{u"SSCommand5"_s, u"SSCommand6"_s, u"SpinInterval"_s, u"SSCommand4"_s,
+                                        u"SSCommand5"_s};
     QTest::newRow("Shift+Tab") << true
-                               << QStringList{u"SpinInterval"_s, u"SSCommand6"_s, u"SSCommand5"_s, u"SSCommand4"_s, u"SpinInterval"_s};
+                               << QStringList{u"SpinInterval"_s, u"SSCommand6"_s, u"SSCommand5"_s, u"SSCommand4"_s,
+                                              u"SpinInterval"_s};
 }
 
 void TestSettingsWindow::tabMovesThroughSetHelpExitAndSpin()

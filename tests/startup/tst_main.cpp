@@ -1,9 +1,9 @@
-#include "platform/App.h"
 #include "IsolatedUserDirs.h"
+#include "platform/App.h"
 #include "platform/ProgramEnd.h"
+#include "platform/ShowCursor.h"
 #include "settings/ProgramSettings.h"
 #include "startup/Module1.h"
-#include "platform/ShowCursor.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,5 +1,5 @@
-#include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
+#include "ApplicationTitle.h"
 
 #include <QDir>
 #include <QFile>

@@ -25,7 +25,8 @@ static QString waitForSearch(const QStringList &search, int timeoutMs)
     QDeadlineTimer deadline(timeoutMs);
     do {
         bool found = false;
-        const QString ids = run(QStringList{QStringLiteral("search"), QStringLiteral("--onlyvisible")} + search, &found);
+        const QString ids =
+            run(QStringList{QStringLiteral("search"), QStringLiteral("--onlyvisible")} + search, &found);
         if (found && !ids.isEmpty())
             return ids.split(QLatin1Char('\n')).constFirst();
         QThread::msleep(100);

@@ -1,11 +1,11 @@
 #include "InstallCommand.h"
 
-#include "platform/App.h"
-#include "settings/Interval.h"
 #include "PhotoDirectoryCheck.h"
+#include "platform/App.h"
 #include "platform/RuntimeError.h"
-#include "settings/ProgramSettings.h"
 #include "platform/SettingsStore.h"
+#include "settings/Interval.h"
+#include "settings/ProgramSettings.h"
 
 #include <QTextStream>
 
@@ -13,18 +13,18 @@ namespace InstallCommand {
 
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "Usage: dravik-install PHOTO_DIR       record the photo directory the saver shows\n"
-    "       dravik-install --interval N   record the seconds between photographs\n"
-    "       dravik-install --show         print the settings file and both values\n"
-    "       dravik-install --help         print this help\n"
-    "\n"
-    "N is one of 1, 2, 3, 4, 5, 10, 15, ..., 60, as in the saver's settings window.\n"
-    "PHOTO_DIR must hold pictures the saver can show; captions are decoded from the two\n"
-    "characters after a directory named \"draviks\".\n"
-    "\n"
-    "Exit status: 0 done, 1 refused (nothing written), 2 wrong usage,\n"
-    "3 the settings file could not be read or written.\n");
+const QString kUsage =
+    QStringLiteral("Usage: dravik-install PHOTO_DIR       record the photo directory the saver shows\n"
+                   "       dravik-install --interval N   record the seconds between photographs\n"
+                   "       dravik-install --show         print the settings file and both values\n"
+                   "       dravik-install --help         print this help\n"
+                   "\n"
+                   "N is one of 1, 2, 3, 4, 5, 10, 15, ..., 60, as in the saver's settings window.\n"
+                   "PHOTO_DIR must hold pictures the saver can show; captions are decoded from the two\n"
+                   "characters after a directory named \"draviks\".\n"
+                   "\n"
+                   "Exit status: 0 done, 1 refused (nothing written), 2 wrong usage,\n"
+                   "3 the settings file could not be read or written.\n");
 
 // The texts the settings window can save, in its cycle's order.
 QStringList intervalChoices()

@@ -64,8 +64,10 @@ QString recordedForm(const QString &directory)
 
 bool hasCaptionName(const QString &recordedDirectory)
 {
-    return QFileInfo(QDir::cleanPath(recordedDirectory)).fileName().compare(QStringLiteral("draviks"),
-                                                                           Qt::CaseInsensitive) == 0;
+    return QFileInfo(QDir::cleanPath(recordedDirectory))
+               .fileName()
+               .compare(QStringLiteral("draviks"), Qt::CaseInsensitive)
+        == 0;
 }
 
 } // namespace PhotoDirectoryCheck

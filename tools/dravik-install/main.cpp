@@ -1,5 +1,5 @@
-#include "platform/App.h"
 #include "InstallCommand.h"
+#include "platform/App.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

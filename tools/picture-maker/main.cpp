@@ -4,8 +4,8 @@
 // desktop icons) and OUTPUT_DIR/demo/draviks/ (the demo photos). The output depends only on
 // this program and the installed fonts, so a rerun gives the same files.
 
-#include "demo_collection.h"
-#include "resource_pictures.h"
+#include "DemoCollection.h"
+#include "ResourcePictures.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -13,12 +13,11 @@
 #include <cstdio>
 #include <exception>
 
-int main(int argc, char* argv[])
+int main(int argc, char *argv[])
 {
     // Everything is drawn off-screen; no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
     const QGuiApplication application(argc, argv);
     const QStringList arguments = QGuiApplication::arguments();
     if (arguments.size() != 2 || arguments.at(1).isEmpty()) {
@@ -30,7 +29,7 @@ int main(int argc, char* argv[])
     try {
         writeResourcePictures(output.filePath(QStringLiteral("resources")));
         writeDemoCollection(output.filePath(QStringLiteral("demo/draviks")));
-    } catch (const std::exception& error) {
+    } catch (const std::exception &error) {
         std::fprintf(stderr, "picture-maker: %s\n", error.what());
         return 1;
     }

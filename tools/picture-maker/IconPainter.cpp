@@ -1,6 +1,6 @@
-#include "icon_painter.h"
+#include "IconPainter.h"
 
-#include "icon_palette.h"
+#include "IconPalette.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -10,18 +10,18 @@
 namespace {
 
 // The design lives on a 32-unit grid, one unit a pixel of the small icon.
-constexpr qreal grid = 32.0;
-const QPointF sunCentre(16, 13);
-constexpr qreal sunRadius = 12.5;
-const QPointF rearWheel(8.2, 24.6);
-const QPointF frontWheel(24.4, 24.6);
-constexpr qreal wheelRadius = 3.9;
+constexpr qreal kGrid = 32.0;
+const QPointF kSunCentre(16, 13);
+constexpr qreal kSunRadius = 12.5;
+const QPointF kRearWheel(8.2, 24.6);
+const QPointF kFrontWheel(24.4, 24.6);
+constexpr qreal kWheelRadius = 3.9;
 
 // The cut-out over a wheel; its upper half shows as the dark wheel well.
 QRectF archRect(QPointF wheel)
 {
-    constexpr qreal radius = wheelRadius + 0.9;
-    return QRectF(wheel.x() - radius, wheel.y() - radius, 2 * radius, 2 * radius);
+    constexpr qreal kRadius = kWheelRadius + 0.9;
+    return QRectF(wheel.x() - kRadius, wheel.y() - kRadius, 2 * kRadius, 2 * kRadius);
 }
 
 QPainterPath bodyPath()
@@ -29,14 +29,14 @@ QPainterPath bodyPath()
     QPainterPath body;
     body.moveTo(1.5, 25);
     body.lineTo(1.5, 19.5);
-    body.cubicTo(1.5, 17.2, 3, 16.6, 6, 16.2);       // boot
+    body.cubicTo(1.5, 17.2, 3, 16.6, 6, 16.2); // boot
     body.lineTo(9, 15.8);
-    body.cubicTo(11.5, 11.5, 13.5, 9.5, 17.5, 9.5);  // rear window up to the roof
-    body.cubicTo(20.5, 9.5, 22.5, 11.5, 24.5, 15);   // windscreen
+    body.cubicTo(11.5, 11.5, 13.5, 9.5, 17.5, 9.5);   // rear window up to the roof
+    body.cubicTo(20.5, 9.5, 22.5, 11.5, 24.5, 15);    // windscreen
     body.cubicTo(28.5, 15.6, 30.5, 16.6, 30.5, 19.5); // bonnet and nose
     body.lineTo(30.5, 25);
     body.closeSubpath();
-    for (const QPointF& wheel : {rearWheel, frontWheel}) {
+    for (const QPointF &wheel : {kRearWheel, kFrontWheel}) {
         QPainterPath arch;
         arch.addEllipse(archRect(wheel));
         body = body.subtracted(arch);
@@ -59,19 +59,19 @@ QPainterPath windowsPath()
 }
 
 // A pin stripe along the flank, stopping at the wheel arches.
-QPainterPath stripePath(const QPainterPath& body, qreal thickness)
+QPainterPath stripePath(const QPainterPath &body, qreal thickness)
 {
     QPainterPath stripe;
     stripe.addRect(QRectF(3, 20, 25, thickness));
     return stripe.intersected(body);
 }
 
-void paintPaletteIcon(QPainter& painter)
+void paintPaletteIcon(QPainter &painter)
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::NoPen);
     painter.setBrush(iconColour(IconColour::Yellow));
-    painter.drawEllipse(sunCentre, sunRadius, sunRadius);
+    painter.drawEllipse(kSunCentre, kSunRadius, kSunRadius);
 
     const QPainterPath body = bodyPath();
     painter.fillPath(body, iconColour(IconColour::Red));
@@ -80,26 +80,26 @@ void paintPaletteIcon(QPainter& painter)
     painter.fillPath(windowsPath(), iconColour(IconColour::Aqua));
     painter.fillRect(QRectF(29, 18, 1.5, 2), iconColour(IconColour::Yellow));
 
-    for (const QPointF& wheel : {rearWheel, frontWheel}) {
+    for (const QPointF &wheel : {kRearWheel, kFrontWheel}) {
         painter.setBrush(iconColour(IconColour::Maroon));
         painter.drawPie(archRect(wheel), 0, 180 * 16);
         painter.setBrush(iconColour(IconColour::Black));
-        painter.drawEllipse(wheel, wheelRadius, wheelRadius);
+        painter.drawEllipse(wheel, kWheelRadius, kWheelRadius);
         painter.setBrush(iconColour(IconColour::Silver));
         painter.drawEllipse(wheel, 1.7, 1.7);
     }
 }
 
-void paintFullColourIcon(QPainter& painter)
+void paintFullColourIcon(QPainter &painter)
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);
-    QRadialGradient sun(sunCentre, sunRadius, sunCentre - QPointF(3, 4));
+    QRadialGradient sun(kSunCentre, kSunRadius, kSunCentre - QPointF(3, 4));
     sun.setColorAt(0.0, QColor(255, 250, 200));
     sun.setColorAt(0.6, QColor(255, 214, 40));
     sun.setColorAt(1.0, QColor(244, 150, 20));
     painter.setBrush(sun);
-    painter.drawEllipse(sunCentre, sunRadius, sunRadius);
+    painter.drawEllipse(kSunCentre, kSunRadius, kSunRadius);
 
     const QPainterPath body = bodyPath();
     QLinearGradient paint(0, 9.5, 0, 25);
@@ -117,11 +117,11 @@ void paintFullColourIcon(QPainter& painter)
     painter.setBrush(QColor(255, 250, 200));
     painter.drawRoundedRect(QRectF(28.8, 17.8, 1.7, 2.2), 0.6, 0.6);
 
-    for (const QPointF& wheel : {rearWheel, frontWheel}) {
+    for (const QPointF &wheel : {kRearWheel, kFrontWheel}) {
         painter.setBrush(QColor(60, 8, 10));
         painter.drawPie(archRect(wheel), 0, 180 * 16);
         painter.setBrush(QColor(20, 20, 22));
-        painter.drawEllipse(wheel, wheelRadius, wheelRadius);
+        painter.drawEllipse(wheel, kWheelRadius, kWheelRadius);
         QRadialGradient hub(wheel, 2.0, wheel - QPointF(0.6, 0.8));
         hub.setColorAt(0.0, Qt::white);
         hub.setColorAt(1.0, QColor(130, 134, 140));
@@ -130,18 +130,17 @@ void paintFullColourIcon(QPainter& painter)
     }
 }
 
-}  // namespace
+} // namespace
 
 QImage iconImage(int size, IconFinish finish)
 {
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    painter.scale(size / grid, size / grid);
-    if (finish == IconFinish::Palette16) {
+    painter.scale(size / kGrid, size / kGrid);
+    if (finish == IconFinish::Palette16)
         paintPaletteIcon(painter);
-    } else {
+    else
         paintFullColourIcon(painter);
-    }
     return image;
 }

@@ -1,12 +1,12 @@
-#include "resource_pictures.h"
+#include "ResourcePictures.h"
 
-#include "car_painter.h"
-#include "icon_painter.h"
-#include "image_output.h"
-#include "landscape.h"
-#include "lettering.h"
-#include "road.h"
-#include "sky.h"
+#include "CarPainter.h"
+#include "IconPainter.h"
+#include "ImageOutput.h"
+#include "Landscape.h"
+#include "Lettering.h"
+#include "Road.h"
+#include "Sky.h"
 
 #include <QDir>
 #include <QLinearGradient>
@@ -24,8 +24,8 @@ QImage openingPhoto()
     paintSun(painter, QPointF(190, 282), 24, QColor(255, 190, 90));
     paintClouds(painter, QRectF(0, 110, 776, 120), 5, QColor(255, 196, 170), QColor(120, 70, 110), 2001);
     paintMountains(painter, QRectF(470, 150, 400, 150), 300, 124, QColor(74, 44, 80), QColor(), 77);
-    paintWater(painter, QRectF(0, 294, 776, 58), QColor(250, 172, 120), QColor(60, 50, 100), 190,
-               QColor(255, 224, 160), 3);
+    paintWater(painter, QRectF(0, 294, 776, 58), QColor(250, 172, 120), QColor(60, 50, 100), 190, QColor(255, 224, 160),
+               3);
     paintGround(painter, QRectF(0, 352, 776, 22), QColor(122, 82, 72), QColor(82, 52, 60));
     paintRoad(painter, QRectF(0, 374, 776, 96), QColor(62, 56, 68), QColor(240, 220, 180));
     paintCar(painter, {.era = CarEra::Modern, .paint = QColor(176, 18, 30), .lightsOn = true},
@@ -36,8 +36,7 @@ QImage openingPhoto()
     gold.setColorAt(0.0, QColor(255, 246, 196));
     gold.setColorAt(0.5, QColor(236, 184, 64));
     gold.setColorAt(1.0, QColor(170, 110, 30));
-    paintLettering(painter,
-                   textPath(QStringLiteral("The Dravik Quintavel"), font, QPointF(388, 62), Qt::AlignCenter),
+    paintLettering(painter, textPath(QStringLiteral("The Dravik Quintavel"), font, QPointF(388, 62), Qt::AlignCenter),
                    {gold, QColor(60, 20, 10), 1.5, QColor(0, 0, 0, 170), QPointF(3, 3)});
     return photo;
 }
@@ -85,14 +84,15 @@ QImage settingsPicture()
              {.ground = QPointF(318, 130), .length = 236, .facingLeft = true});
 
     const QFont font = pictureFont(QStringLiteral("DejaVu Sans"), 34, QFont::Bold, true);
-    paintLettering(painter, textPath(QStringLiteral("Dravik 2001"), font, QPointF(14, 14), Qt::AlignLeft | Qt::AlignTop),
+    paintLettering(painter,
+                   textPath(QStringLiteral("Dravik 2001"), font, QPointF(14, 14), Qt::AlignLeft | Qt::AlignTop),
                    {QColor(204, 16, 24), Qt::white, 1.5, QColor(0, 0, 0, 150), QPointF(2, 2)});
     return picture;
 }
 
-}  // namespace
+} // namespace
 
-void writeResourcePictures(const QString& folder)
+void writeResourcePictures(const QString &folder)
 {
     const QDir out(folder);
     writeJpeg(openingPhoto(), out.filePath(QStringLiteral("photo.jpg")), 90);

@@ -1,4 +1,4 @@
-#include "car_outline.h"
+#include "CarOutline.h"
 
 #include <QtMath>
 
@@ -7,11 +7,11 @@
 namespace {
 
 // Continues `path` along the sill from the nose to `tailX`, arching over each wheel.
-void addSill(QPainterPath& path, const CarOutline& car, qreal tailX, bool angularArches)
+void addSill(QPainterPath &path, const CarOutline &car, qreal tailX, bool angularArches)
 {
     const qreal r = car.archRadius;
-    for (const QPointF& wheel : {car.frontWheel, car.rearWheel}) {
-        const qreal drop = car.sillY - wheel.y();  // how far the sill lies below the axle
+    for (const QPointF &wheel : {car.frontWheel, car.rearWheel}) {
+        const qreal drop = car.sillY - wheel.y(); // how far the sill lies below the axle
         const qreal halfOpening = std::sqrt(r * r - drop * drop);
         path.lineTo(wheel.x() + halfOpening, car.sillY);
         if (angularArches) {
@@ -22,14 +22,13 @@ void addSill(QPainterPath& path, const CarOutline& car, qreal tailX, bool angula
             path.lineTo(wheel.x() - halfOpening, car.sillY);
         } else {
             const qreal lipDegrees = qRadiansToDegrees(std::asin(drop / r));
-            path.arcTo(QRectF(wheel.x() - r, wheel.y() - r, 2 * r, 2 * r), -lipDegrees,
-                       180 + 2 * lipDegrees);
+            path.arcTo(QRectF(wheel.x() - r, wheel.y() - r, 2 * r, 2 * r), -lipDegrees, 180 + 2 * lipDegrees);
         }
     }
     path.lineTo(tailX, car.sillY);
 }
 
-void setWheels(CarOutline& car, qreal rearX, qreal frontX, qreal radius, qreal sillY)
+void setWheels(CarOutline &car, qreal rearX, qreal frontX, qreal radius, qreal sillY)
 {
     car.wheelRadius = radius;
     car.archRadius = radius + 12;
@@ -39,7 +38,7 @@ void setWheels(CarOutline& car, qreal rearX, qreal frontX, qreal radius, qreal s
 }
 
 // Cuts a B-pillar out of the side glass.
-void addPillar(CarOutline& car, qreal x, qreal width)
+void addPillar(CarOutline &car, qreal x, qreal width)
 {
     QPainterPath pillar;
     pillar.addRect(QRectF(x - width / 2, -400, width, 400));
@@ -47,7 +46,7 @@ void addPillar(CarOutline& car, qreal x, qreal width)
 }
 
 // An open car keeps only its windscreen; the seat backs show above the doors.
-void openUp(CarOutline& car, QPointF screenBase, QPointF screenTop)
+void openUp(CarOutline &car, QPointF screenBase, QPointF screenTop)
 {
     QPainterPath frame;
     frame.moveTo(screenBase + QPointF(16, 12));
@@ -68,7 +67,7 @@ void openUp(CarOutline& car, QPointF screenBase, QPointF screenTop)
     const qreal waist = screenBase.y();
     QPainterPath seats;
     seats.addRoundedRect(QRectF(screenBase.x() - 250, waist - 58, 62, 80), 22, 22);
-    seats.addRoundedRect(QRectF(screenBase.x() - 236, waist - 78, 36, 30), 12, 12);  // headrest
+    seats.addRoundedRect(QRectF(screenBase.x() - 236, waist - 78, 36, 30), 12, 12); // headrest
     QPainterPath wheelRim;
     wheelRim.addEllipse(QPointF(screenBase.x() - 70, waist - 26), 9, 26);
     car.interior = seats.united(wheelRim);
@@ -79,16 +78,16 @@ CarOutline fifties()
     CarOutline car;
     setWheels(car, 205, 775, 62, -34);
 
-    QPainterPath& body = car.body;
+    QPainterPath &body = car.body;
     body.moveTo(985, -34);
     addSill(body, car, 22, false);
-    body.cubicTo(6, -34, 0, -62, 3, -92);                 // tail
+    body.cubicTo(6, -34, 0, -62, 3, -92); // tail
     body.lineTo(6, -150);
-    body.lineTo(12, -174);                                // tip of the fin
-    body.cubicTo(90, -166, 190, -150, 300, -144);         // fin sweeps down into the deck
+    body.lineTo(12, -174);                        // tip of the fin
+    body.cubicTo(90, -166, 190, -150, 300, -144); // fin sweeps down into the deck
     body.lineTo(650, -142);
-    body.cubicTo(780, -142, 905, -138, 960, -126);        // bonnet
-    body.cubicTo(996, -118, 1003, -92, 999, -68);         // nose
+    body.cubicTo(780, -142, 905, -138, 960, -126); // bonnet
+    body.cubicTo(996, -118, 1003, -92, 999, -68);  // nose
     body.cubicTo(997, -50, 993, -38, 985, -34);
     body.closeSubpath();
 
@@ -120,18 +119,18 @@ CarOutline sixties()
     CarOutline car;
     setWheels(car, 215, 790, 60, -36);
 
-    QPainterPath& body = car.body;
+    QPainterPath &body = car.body;
     body.moveTo(988, -38);
     addSill(body, car, 22, false);
-    body.cubicTo(6, -36, 2, -62, 4, -96);                 // tail
-    body.cubicTo(5, -122, 12, -138, 32, -142);            // small duck tail
-    body.cubicTo(220, -150, 420, -152, 620, -150);        // waist
-    body.cubicTo(760, -149, 910, -140, 972, -122);        // long bonnet
-    body.cubicTo(998, -114, 1003, -86, 997, -62);         // nose
+    body.cubicTo(6, -36, 2, -62, 4, -96);          // tail
+    body.cubicTo(5, -122, 12, -138, 32, -142);     // small duck tail
+    body.cubicTo(220, -150, 420, -152, 620, -150); // waist
+    body.cubicTo(760, -149, 910, -140, 972, -122); // long bonnet
+    body.cubicTo(998, -114, 1003, -86, 997, -62);  // nose
     body.cubicTo(995, -48, 993, -40, 988, -38);
     body.closeSubpath();
 
-    car.cabin.moveTo(60, -120);                           // fastback roof
+    car.cabin.moveTo(60, -120); // fastback roof
     car.cabin.cubicTo(180, -160, 300, -226, 410, -230);
     car.cabin.lineTo(495, -230);
     car.cabin.cubicTo(535, -228, 565, -200, 650, -120);
@@ -159,14 +158,14 @@ CarOutline wedge()
     CarOutline car;
     setWheels(car, 200, 800, 58, -36);
 
-    QPainterPath& body = car.body;
+    QPainterPath &body = car.body;
     body.moveTo(990, -36);
     addSill(body, car, 14, true);
     body.lineTo(6, -44);
-    body.lineTo(2, -150);                                 // cut-off tail
+    body.lineTo(2, -150); // cut-off tail
     body.lineTo(16, -160);
     body.lineTo(260, -162);
-    body.lineTo(640, -142);                               // waist falls towards the nose
+    body.lineTo(640, -142); // waist falls towards the nose
     body.lineTo(985, -84);
     body.lineTo(1004, -72);
     body.lineTo(1000, -46);
@@ -200,15 +199,15 @@ CarOutline modern()
     CarOutline car;
     setWheels(car, 210, 785, 66, -42);
 
-    QPainterPath& body = car.body;
+    QPainterPath &body = car.body;
     body.moveTo(982, -44);
     addSill(body, car, 28, false);
-    body.cubicTo(8, -44, 2, -72, 4, -108);                // tail
+    body.cubicTo(8, -44, 2, -72, 4, -108); // tail
     body.cubicTo(6, -134, 16, -150, 44, -156);
-    body.cubicTo(130, -162, 210, -163, 270, -160);        // rear deck
-    body.cubicTo(450, -152, 600, -140, 700, -131);        // waist
-    body.cubicTo(820, -121, 930, -110, 972, -98);         // bonnet
-    body.cubicTo(998, -90, 1003, -66, 982, -44);          // nose
+    body.cubicTo(130, -162, 210, -163, 270, -160); // rear deck
+    body.cubicTo(450, -152, 600, -140, 700, -131); // waist
+    body.cubicTo(820, -121, 930, -110, 972, -98);  // bonnet
+    body.cubicTo(998, -90, 1003, -66, 982, -44);   // nose
     body.closeSubpath();
 
     car.cabin.moveTo(170, -120);
@@ -232,7 +231,7 @@ CarOutline modern()
     return car;
 }
 
-}  // namespace
+} // namespace
 
 CarOutline carOutline(CarEra era, bool openTop)
 {
@@ -261,8 +260,7 @@ CarOutline carOutline(CarEra era, bool openTop)
         screenTop = QPointF(585, -206);
         break;
     }
-    if (openTop) {
+    if (openTop)
         openUp(car, screenBase, screenTop);
-    }
     return car;
 }

@@ -1,7 +1,7 @@
-#include "sky.h"
+#include "Sky.h"
 
-#include "colour_mixing.h"
-#include "scatter.h"
+#include "ColourMixing.h"
+#include "Scatter.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-void paintSky(QPainter& painter, const QRectF& area, TimeOfDay time)
+void paintSky(QPainter &painter, const QRectF &area, TimeOfDay time)
 {
     std::vector<std::pair<qreal, QColor>> stops;
     switch (time) {
@@ -19,32 +19,37 @@ void paintSky(QPainter& painter, const QRectF& area, TimeOfDay time)
         stops = {{0.0, QColor(38, 96, 186)}, {0.6, QColor(104, 164, 226)}, {1.0, QColor(206, 226, 242)}};
         break;
     case TimeOfDay::Dusk:
-        stops = {{0.0, QColor(34, 32, 84)}, {0.4, QColor(140, 62, 112)},
-                 {0.78, QColor(242, 128, 62)}, {1.0, QColor(255, 206, 118)}};
+        stops = {{0.0, QColor(34, 32, 84)},
+                 {0.4, QColor(140, 62, 112)},
+                 {0.78, QColor(242, 128, 62)},
+                 {1.0, QColor(255, 206, 118)}};
         break;
     case TimeOfDay::Night:
         stops = {{0.0, QColor(4, 6, 22)}, {0.7, QColor(18, 28, 66)}, {1.0, QColor(44, 52, 96)}};
         break;
     case TimeOfDay::Dawn:
-        stops = {{0.0, QColor(58, 80, 148)}, {0.5, QColor(196, 150, 186)},
-                 {0.85, QColor(255, 192, 168)}, {1.0, QColor(255, 228, 192)}};
+        stops = {{0.0, QColor(58, 80, 148)},
+                 {0.5, QColor(196, 150, 186)},
+                 {0.85, QColor(255, 192, 168)},
+                 {1.0, QColor(255, 228, 192)}};
         break;
     case TimeOfDay::Overcast:
         stops = {{0.0, QColor(96, 102, 112)}, {1.0, QColor(176, 182, 188)}};
         break;
     case TimeOfDay::NeonEvening:
-        stops = {{0.0, QColor(16, 2, 36)}, {0.5, QColor(96, 18, 108)},
-                 {0.82, QColor(236, 56, 128)}, {1.0, QColor(255, 168, 70)}};
+        stops = {{0.0, QColor(16, 2, 36)},
+                 {0.5, QColor(96, 18, 108)},
+                 {0.82, QColor(236, 56, 128)},
+                 {1.0, QColor(255, 168, 70)}};
         break;
     }
     QLinearGradient sky(area.topLeft(), area.bottomLeft());
-    for (const auto& [at, colour] : stops) {
+    for (const auto &[at, colour] : stops)
         sky.setColorAt(at, colour);
-    }
     painter.fillRect(area, sky);
 }
 
-void paintSun(QPainter& painter, QPointF centre, qreal radius, const QColor& colour)
+void paintSun(QPainter &painter, QPointF centre, qreal radius, const QColor &colour)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -63,7 +68,7 @@ void paintSun(QPainter& painter, QPointF centre, qreal radius, const QColor& col
     painter.restore();
 }
 
-void paintStripedSun(QPainter& painter, QPointF centre, qreal radius)
+void paintStripedSun(QPainter &painter, QPointF centre, qreal radius)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -92,7 +97,7 @@ void paintStripedSun(QPainter& painter, QPointF centre, qreal radius)
     painter.restore();
 }
 
-void paintMoon(QPainter& painter, QPointF centre, qreal radius)
+void paintMoon(QPainter &painter, QPointF centre, qreal radius)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -111,7 +116,7 @@ void paintMoon(QPainter& painter, QPointF centre, qreal radius)
     painter.restore();
 }
 
-void paintStars(QPainter& painter, const QRectF& area, int count, std::uint32_t seed)
+void paintStars(QPainter &painter, const QRectF &area, int count, std::uint32_t seed)
 {
     Scatter scatter(seed);
     painter.save();
@@ -126,8 +131,8 @@ void paintStars(QPainter& painter, const QRectF& area, int count, std::uint32_t 
     painter.restore();
 }
 
-void paintClouds(QPainter& painter, const QRectF& area, int count, const QColor& light,
-                 const QColor& shade, std::uint32_t seed)
+void paintClouds(QPainter &painter, const QRectF &area, int count, const QColor &light, const QColor &shade,
+                 std::uint32_t seed)
 {
     Scatter scatter(seed);
     painter.save();
@@ -137,14 +142,14 @@ void paintClouds(QPainter& painter, const QRectF& area, int count, const QColor&
         const qreal width = scatter.uniform(110, 260);
         QPainterPath puffs;
         for (int puff = 0; puff < 7; ++puff) {
-            const QPointF at = centre + QPointF(scatter.uniform(-width * 0.38, width * 0.38),
-                                                scatter.uniform(-width * 0.1, width * 0.02));
+            const QPointF at = centre
+                + QPointF(scatter.uniform(-width * 0.38, width * 0.38), scatter.uniform(-width * 0.1, width * 0.02));
             const qreal r = scatter.uniform(width * 0.12, width * 0.22);
             puffs.addEllipse(at, r, r * 0.8);
         }
         QPainterPath flatBase;
         flatBase.addRect(QRectF(centre.x() - width, centre.y() - width, width * 2, width * 1.07));
-        puffs.setFillRule(Qt::WindingFill);  // overlapping puffs merge instead of cancelling
+        puffs.setFillRule(Qt::WindingFill); // overlapping puffs merge instead of cancelling
         puffs = puffs.simplified().intersected(flatBase);
         const QRectF box = puffs.boundingRect();
         QLinearGradient tone(box.topLeft(), box.bottomLeft());
@@ -155,7 +160,7 @@ void paintClouds(QPainter& painter, const QRectF& area, int count, const QColor&
     painter.restore();
 }
 
-void paintRain(QPainter& painter, const QRectF& area, int count, std::uint32_t seed)
+void paintRain(QPainter &painter, const QRectF &area, int count, std::uint32_t seed)
 {
     Scatter scatter(seed);
     painter.save();

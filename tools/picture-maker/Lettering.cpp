@@ -1,8 +1,8 @@
-#include "lettering.h"
+#include "Lettering.h"
 
 #include <QPainter>
 
-QFont pictureFont(const QString& family, int pixelSize, QFont::Weight weight, bool italic)
+QFont pictureFont(const QString &family, int pixelSize, QFont::Weight weight, bool italic)
 {
     QFont font(family);
     font.setPixelSize(pixelSize);
@@ -12,28 +12,26 @@ QFont pictureFont(const QString& family, int pixelSize, QFont::Weight weight, bo
     return font;
 }
 
-QPainterPath textPath(const QString& text, const QFont& font, QPointF anchor, Qt::Alignment alignment)
+QPainterPath textPath(const QString &text, const QFont &font, QPointF anchor, Qt::Alignment alignment)
 {
     QPainterPath path;
     path.addText(QPointF(0, 0), font, text);
     const QRectF box = path.boundingRect();
 
     qreal dx = anchor.x() - box.left();
-    if (alignment & Qt::AlignHCenter) {
+    if (alignment & Qt::AlignHCenter)
         dx = anchor.x() - box.center().x();
-    } else if (alignment & Qt::AlignRight) {
+    else if (alignment & Qt::AlignRight)
         dx = anchor.x() - box.right();
-    }
     qreal dy = anchor.y() - box.top();
-    if (alignment & Qt::AlignVCenter) {
+    if (alignment & Qt::AlignVCenter)
         dy = anchor.y() - box.center().y();
-    } else if (alignment & Qt::AlignBottom) {
+    else if (alignment & Qt::AlignBottom)
         dy = anchor.y() - box.bottom();
-    }
     return path.translated(dx, dy);
 }
 
-void paintLettering(QPainter& painter, const QPainterPath& text, const LetteringStyle& style)
+void paintLettering(QPainter &painter, const QPainterPath &text, const LetteringStyle &style)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

@@ -1,14 +1,14 @@
-#include "road.h"
+#include "Road.h"
 
-#include "colour_mixing.h"
-#include "scatter.h"
+#include "ColourMixing.h"
+#include "Scatter.h"
 
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 
-void paintRoad(QPainter& painter, const QRectF& band, const QColor& asphalt, const QColor& marking)
+void paintRoad(QPainter &painter, const QRectF &band, const QColor &asphalt, const QColor &marking)
 {
     QLinearGradient surface(band.topLeft(), band.bottomLeft());
     surface.setColorAt(0.0, blend(asphalt, Qt::white, 0.1));
@@ -18,13 +18,12 @@ void paintRoad(QPainter& painter, const QRectF& band, const QColor& asphalt, con
 
     // Perspective: markings further away look thinner.
     const qreal farLine = band.top() + band.height() * 0.18;
-    for (qreal x = band.left() + 20; x < band.right(); x += 110) {
+    for (qreal x = band.left() + 20; x < band.right(); x += 110)
         painter.fillRect(QRectF(x, farLine, 62, 3), marking);
-    }
     painter.fillRect(QRectF(band.left(), band.top() + band.height() * 0.86, band.width(), 5), withAlpha(marking, 200));
 }
 
-void paintWetSheen(QPainter& painter, const QRectF& band, std::uint32_t seed)
+void paintWetSheen(QPainter &painter, const QRectF &band, std::uint32_t seed)
 {
     Scatter scatter(seed);
     painter.save();
@@ -39,7 +38,7 @@ void paintWetSheen(QPainter& painter, const QRectF& band, std::uint32_t seed)
     painter.restore();
 }
 
-void paintKerb(QPainter& painter, const QRectF& strip, qreal blockWidth)
+void paintKerb(QPainter &painter, const QRectF &strip, qreal blockWidth)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -58,13 +57,12 @@ void paintKerb(QPainter& painter, const QRectF& strip, qreal blockWidth)
     painter.restore();
 }
 
-void paintGuardRail(QPainter& painter, qreal left, qreal right, qreal groundY, qreal height)
+void paintGuardRail(QPainter &painter, qreal left, qreal right, qreal groundY, qreal height)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    for (qreal x = left + 10; x < right; x += 70) {
+    for (qreal x = left + 10; x < right; x += 70)
         painter.fillRect(QRectF(x, groundY - height, 6, height), QColor(90, 92, 96));
-    }
     const QRectF rail(left, groundY - height * 0.95, right - left, height * 0.4);
     QLinearGradient metal(rail.topLeft(), rail.bottomLeft());
     metal.setColorAt(0.0, QColor(236, 238, 240));
@@ -74,7 +72,7 @@ void paintGuardRail(QPainter& painter, qreal left, qreal right, qreal groundY, q
     painter.restore();
 }
 
-void paintStreetLamp(QPainter& painter, QPointF base, qreal height, bool lit)
+void paintStreetLamp(QPainter &painter, QPointF base, qreal height, bool lit)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -94,7 +92,8 @@ void paintStreetLamp(QPainter& painter, QPointF base, qreal height, bool lit)
     painter.strokePath(pole, QPen(QColor(40, 42, 48), height * 0.025, Qt::SolidLine, Qt::FlatCap));
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(40, 42, 48));
-    painter.drawRoundedRect(QRectF(head.x() - height * 0.08, head.y() - height * 0.015, height * 0.16, height * 0.04), 3, 3);
+    painter.drawRoundedRect(QRectF(head.x() - height * 0.08, head.y() - height * 0.015, height * 0.16, height * 0.04),
+                            3, 3);
     painter.setBrush(lit ? QColor(255, 244, 200) : QColor(180, 180, 170));
     painter.drawEllipse(QRectF(head.x() - height * 0.06, head.y() + height * 0.015, height * 0.12, height * 0.025));
     painter.restore();

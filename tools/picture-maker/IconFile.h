@@ -7,5 +7,5 @@
 // 6-byte directory, one 16-byte entry, a 40-byte bitmap header, the 16-colour palette, the
 // colour rows and the transparency mask, 766 bytes in all.
 // Pixels whose alpha is below one half become transparent; every other pixel must be exactly
-// one of the palette colours (icon_palette.h). Throws std::invalid_argument otherwise.
-QByteArray encodeIcon16(const QImage& image);
+// one of the palette colours (IconPalette.h). Throws std::invalid_argument otherwise.
+QByteArray encodeIcon16(const QImage &image);

@@ -1,14 +1,14 @@
-#include "category_photos.h"
+#include "CategoryPhotos.h"
 
-#include "car_outline.h"
-#include "car_painter.h"
-#include "colour_mixing.h"
-#include "landscape.h"
-#include "lettering.h"
-#include "photo_canvas.h"
-#include "road.h"
-#include "scatter.h"
-#include "sky.h"
+#include "CarOutline.h"
+#include "CarPainter.h"
+#include "ColourMixing.h"
+#include "Landscape.h"
+#include "Lettering.h"
+#include "PhotoCanvas.h"
+#include "Road.h"
+#include "Scatter.h"
+#include "Sky.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -20,10 +20,13 @@
 
 namespace {
 
-constexpr qreal width = demoPhotoWidth;
-constexpr qreal height = demoPhotoHeight;
+constexpr qreal kWidth = kDemoPhotoWidth;
+constexpr qreal kHeight = kDemoPhotoHeight;
 
-QString text(const char* latin1) { return QString::fromLatin1(latin1); }
+QString text(const char *latin1)
+{
+    return QString::fromLatin1(latin1);
+}
 
 QLinearGradient goldGradient(qreal top, qreal bottom)
 {
@@ -34,7 +37,7 @@ QLinearGradient goldGradient(qreal top, qreal bottom)
     return gold;
 }
 
-void paintStanchion(QPainter& painter, QPointF base)
+void paintStanchion(QPainter &painter, QPointF base)
 {
     painter.fillRect(QRectF(base.x() - 5, base.y() - 150, 10, 150), goldGradient(base.y() - 150, base.y()));
     painter.setBrush(goldGradient(base.y() - 164, base.y() - 144));
@@ -48,7 +51,7 @@ QImage classicShow()
     QImage photo = blankDemoPhoto();
     QPainter painter(&photo);
     painter.setRenderHint(QPainter::Antialiasing);
-    paintGround(painter, QRectF(0, 0, width, 400), QColor(34, 28, 44), QColor(14, 12, 20));
+    paintGround(painter, QRectF(0, 0, kWidth, 400), QColor(34, 28, 44), QColor(14, 12, 20));
 
     // Banner hanging from the hall's ceiling.
     const QRectF banner(212, 46, 600, 84);
@@ -60,15 +63,17 @@ QImage classicShow()
     painter.fillRect(QRectF(banner.left(), banner.bottom() - 8, banner.width(), 2), goldGradient(0, 1));
     const QFont font = pictureFont(QStringLiteral("DejaVu Serif"), 38, QFont::Bold);
     paintLettering(painter, textPath(text("CLASSIC DRAVIK SHOW"), font, banner.center(), Qt::AlignCenter),
-                   {.fill = goldGradient(banner.top() + 20, banner.bottom() - 20), .outline = QColor(50, 10, 4),
-                    .outlineWidth = 1.0, .shadow = QColor(0, 0, 0, 180)});
+                   {.fill = goldGradient(banner.top() + 20, banner.bottom() - 20),
+                    .outline = QColor(50, 10, 4),
+                    .outlineWidth = 1.0,
+                    .shadow = QColor(0, 0, 0, 180)});
 
     // Two more show cars in the dim background.
     paintCarSilhouette(painter, CarEra::Fifties, {.ground = QPointF(150, 402), .length = 330, .facingLeft = true},
                        QColor(52, 46, 62));
     paintCarSilhouette(painter, CarEra::Wedge, {.ground = QPointF(880, 402), .length = 320}, QColor(52, 46, 62));
 
-    paintGround(painter, QRectF(0, 400, width, 220), QColor(70, 24, 30), QColor(22, 8, 10));
+    paintGround(painter, QRectF(0, 400, kWidth, 220), QColor(70, 24, 30), QColor(22, 8, 10));
     QRadialGradient podiumLight(QPointF(512, 560), 470);
     podiumLight.setColorAt(0.0, QColor(255, 240, 210, 90));
     podiumLight.setColorAt(1.0, QColor(255, 240, 210, 0));
@@ -115,18 +120,17 @@ QImage customCar()
     QImage photo = blankDemoPhoto();
     QPainter painter(&photo);
     painter.setRenderHint(QPainter::Antialiasing);
-    paintSky(painter, QRectF(0, 0, width, 420), TimeOfDay::Dusk);
-    painter.fillRect(QRectF(0, 0, width, 420), QColor(10, 0, 40, 120));  // later in the evening
-    paintStars(painter, QRectF(0, 0, width, 140), 50, 101);
+    paintSky(painter, QRectF(0, 0, kWidth, 420), TimeOfDay::Dusk);
+    painter.fillRect(QRectF(0, 0, kWidth, 420), QColor(10, 0, 40, 120)); // later in the evening
+    paintStars(painter, QRectF(0, 0, kWidth, 140), 50, 101);
 
     // A roadside diner with lit windows and a neon sign.
     const QRectF diner(30, 236, 470, 184);
     paintGround(painter, diner, QColor(210, 206, 196), QColor(150, 146, 140));
     painter.fillRect(QRectF(diner.left(), diner.top() + 110, diner.width(), 14), QColor(200, 30, 40));
     painter.fillRect(QRectF(diner.left() - 10, diner.top() - 14, diner.width() + 20, 16), QColor(70, 70, 80));
-    for (int pane = 0; pane < 6; ++pane) {
+    for (int pane = 0; pane < 6; ++pane)
         painter.fillRect(QRectF(diner.left() + 24 + pane * 72, diner.top() + 30, 56, 70), QColor(255, 222, 130));
-    }
     const QFont neon = pictureFont(QStringLiteral("DejaVu Sans"), 58, QFont::Bold, true);
     const QPainterPath sign = textPath(text("DINER"), neon, QPointF(265, 190), Qt::AlignCenter);
     painter.strokePath(sign, QPen(QColor(255, 60, 160, 60), 16, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -135,31 +139,29 @@ QImage customCar()
     paintStreetLamp(painter, QPointF(900, 430), 300, true);
 
     // Parking lot with slanted bay lines.
-    paintGround(painter, QRectF(0, 420, width, 200), QColor(58, 54, 64), QColor(26, 24, 30));
+    paintGround(painter, QRectF(0, 420, kWidth, 200), QColor(58, 54, 64), QColor(26, 24, 30));
     painter.setPen(QPen(QColor(230, 230, 220, 150), 4));
-    for (qreal x = -40; x < width + 100; x += 150) {
+    for (qreal x = -40; x < kWidth + 100; x += 150)
         painter.drawLine(QPointF(x, 430), QPointF(x - 60, 470));
-    }
     paintCar(painter, {.era = CarEra::Fifties, .paint = QColor(22, 22, 28), .flames = true, .lightsOn = true},
              {.ground = QPointF(560, 566), .length = 740});
     return photo;
 }
 
-void paintArrowhead(QPainter& painter, QPointF tip, QPointF from)
+void paintArrowhead(QPainter &painter, QPointF tip, QPointF from)
 {
     const QLineF back(tip, from);
     const qreal angle = qDegreesToRadians(back.angle());
     QPainterPath head;
     head.moveTo(tip);
-    for (const qreal side : {0.35, -0.35}) {
+    for (const qreal side : {0.35, -0.35})
         head.lineTo(tip + 12 * QPointF(std::cos(angle + side), -std::sin(angle + side)));
-    }
     head.closeSubpath();
     painter.fillPath(head, painter.pen().color());
 }
 
 // A measurement between two points, its value written beside the middle.
-void paintDimension(QPainter& painter, QPointF from, QPointF to, const QString& label, const QFont& font)
+void paintDimension(QPainter &painter, QPointF from, QPointF to, const QString &label, const QFont &font)
 {
     painter.drawLine(from, to);
     paintArrowhead(painter, from, to);
@@ -167,8 +169,9 @@ void paintDimension(QPainter& painter, QPointF from, QPointF to, const QString& 
     const QPointF middle = (from + to) / 2;
     const bool vertical = std::abs(to.x() - from.x()) < 1;
     const QPointF anchor = vertical ? middle + QPointF(10, 0) : middle - QPointF(0, 8);
-    painter.fillPath(textPath(label, font, anchor, vertical ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignHCenter | Qt::AlignBottom),
-                     painter.pen().color());
+    painter.fillPath(
+        textPath(label, font, anchor, vertical ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignHCenter | Qt::AlignBottom),
+        painter.pen().color());
 }
 
 QImage prototypeDrawing()
@@ -180,12 +183,10 @@ QImage prototypeDrawing()
     paper.setColorAt(0.0, QColor(30, 78, 160));
     paper.setColorAt(1.0, QColor(14, 46, 112));
     painter.fillRect(photo.rect(), paper);
-    for (int x = 0; x < demoPhotoWidth; x += 16) {
-        painter.fillRect(QRectF(x, 0, 1, height), QColor(255, 255, 255, x % 80 == 0 ? 60 : 22));
-    }
-    for (int y = 0; y < demoPhotoHeight; y += 16) {
-        painter.fillRect(QRectF(0, y, width, 1), QColor(255, 255, 255, y % 80 == 0 ? 60 : 22));
-    }
+    for (int x = 0; x < kDemoPhotoWidth; x += 16)
+        painter.fillRect(QRectF(x, 0, 1, kHeight), QColor(255, 255, 255, x % 80 == 0 ? 60 : 22));
+    for (int y = 0; y < kDemoPhotoHeight; y += 16)
+        painter.fillRect(QRectF(0, y, kWidth, 1), QColor(255, 255, 255, y % 80 == 0 ? 60 : 22));
 
     const QColor ink(236, 244, 255);
     const CarPlacement placement{.ground = QPointF(470, 420), .length = 720};
@@ -193,7 +194,7 @@ QImage prototypeDrawing()
     const auto toPicture = [&](QPointF car) { return placement.ground + (car - QPointF(500, 0)) * scale; };
     QPen dashed(withAlpha(ink, 170), 1.5, Qt::DashDotLine);
     painter.setPen(dashed);
-    painter.drawLine(QPointF(60, 420), QPointF(900, 420));  // ground line
+    painter.drawLine(QPointF(60, 420), QPointF(900, 420)); // ground line
     paintCarDrawing(painter, CarEra::Modern, placement, ink);
 
     const CarOutline car = carOutline(CarEra::Modern, false);
@@ -201,9 +202,8 @@ QImage prototypeDrawing()
     painter.setPen(QPen(ink, 1.4));
     const QPointF rear = toPicture(car.rearWheel);
     const QPointF front = toPicture(car.frontWheel);
-    for (const QPointF& axle : {rear, front}) {
+    for (const QPointF &axle : {rear, front})
         painter.drawLine(axle - QPointF(0, 50), QPointF(axle.x(), 488));
-    }
     paintDimension(painter, QPointF(rear.x(), 478), QPointF(front.x(), 478), text("WHEELBASE 2 650"), small);
     painter.drawLine(QPointF(110, 428), QPointF(110, 540));
     painter.drawLine(QPointF(830, 428), QPointF(830, 540));
@@ -230,11 +230,14 @@ QImage prototypeDrawing()
     painter.drawLine(QPointF(centre.x(), centre.y() - 70), QPointF(centre.x(), centre.y() + 66));
 
     const QFont note = pictureFont(QStringLiteral("DejaVu Sans"), 17, QFont::Normal, true);
-    painter.fillPath(textPath(text("lower the roof line?"), note, QPointF(300, 200), Qt::AlignLeft | Qt::AlignBottom), ink);
+    painter.fillPath(textPath(text("lower the roof line?"), note, QPointF(300, 200), Qt::AlignLeft | Qt::AlignBottom),
+                     ink);
     painter.setPen(QPen(ink, 1.4));
     painter.drawLine(QPointF(390, 206), QPointF(420, 236));
     paintArrowhead(painter, QPointF(420, 236), QPointF(390, 206));
-    painter.fillPath(textPath(text("FRONT VIEW"), small, QPointF(centre.x(), centre.y() + 74), Qt::AlignHCenter | Qt::AlignTop), ink);
+    painter.fillPath(
+        textPath(text("FRONT VIEW"), small, QPointF(centre.x(), centre.y() + 74), Qt::AlignHCenter | Qt::AlignTop),
+        ink);
 
     // Title block.
     const QRectF block(664, 540, 340, 66);
@@ -244,9 +247,12 @@ QImage prototypeDrawing()
     painter.drawLine(QPointF(block.left(), block.top() + 34), QPointF(block.right(), block.top() + 34));
     painter.drawLine(QPointF(block.left() + 170, block.top() + 34), QPointF(block.left() + 170, block.bottom()));
     const QFont title = pictureFont(QStringLiteral("DejaVu Sans Mono"), 20, QFont::Bold);
-    painter.fillPath(textPath(text("DRAVIK PROTOTYPE"), title, QPointF(block.center().x(), block.top() + 17), Qt::AlignCenter), ink);
-    painter.fillPath(textPath(text("SHEET 3 OF 7"), small, QPointF(block.left() + 85, block.top() + 50), Qt::AlignCenter), ink);
-    painter.fillPath(textPath(text("SCALE 1:10"), small, QPointF(block.left() + 255, block.top() + 50), Qt::AlignCenter), ink);
+    painter.fillPath(
+        textPath(text("DRAVIK PROTOTYPE"), title, QPointF(block.center().x(), block.top() + 17), Qt::AlignCenter), ink);
+    painter.fillPath(
+        textPath(text("SHEET 3 OF 7"), small, QPointF(block.left() + 85, block.top() + 50), Qt::AlignCenter), ink);
+    painter.fillPath(
+        textPath(text("SCALE 1:10"), small, QPointF(block.left() + 255, block.top() + 50), Qt::AlignCenter), ink);
     return photo;
 }
 
@@ -255,9 +261,8 @@ QImage calendarPage()
     QImage photo = blankDemoPhoto();
     QPainter painter(&photo);
     painter.setRenderHint(QPainter::Antialiasing);
-    for (int x = 0; x < demoPhotoWidth; x += 24) {
-        painter.fillRect(QRectF(x, 0, 24, height), (x / 24) % 2 == 0 ? QColor(232, 222, 196) : QColor(222, 210, 182));
-    }
+    for (int x = 0; x < kDemoPhotoWidth; x += 24)
+        painter.fillRect(QRectF(x, 0, 24, kHeight), (x / 24) % 2 == 0 ? QColor(232, 222, 196) : QColor(222, 210, 182));
 
     const QRectF page(232, 64, 560, 536);
     painter.fillRect(page.translated(8, 10), QColor(0, 0, 0, 50));
@@ -297,17 +302,18 @@ QImage calendarPage()
                      QColor(40, 40, 48));
     const QFont label = pictureFont(QStringLiteral("DejaVu Sans"), 14, QFont::Bold);
     const QFont day = pictureFont(QStringLiteral("DejaVu Sans"), 17, QFont::Normal);
-    const char* const weekdays[] = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
+    const char *const weekdays[] = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
     const qreal cellWidth = 70;
     const qreal left = 512 - 3.5 * cellWidth;
     const qreal headerY = page.top() + 392;
     for (int column = 0; column < 7; ++column) {
-        painter.fillPath(textPath(text(weekdays[column]), label, QPointF(left + (column + 0.5) * cellWidth, headerY), Qt::AlignCenter),
+        painter.fillPath(textPath(text(weekdays[column]), label, QPointF(left + (column + 0.5) * cellWidth, headerY),
+                                  Qt::AlignCenter),
                          column == 6 ? QColor(200, 20, 30) : QColor(80, 80, 90));
     }
-    constexpr int firstColumn = 4;  // the month starts on a Friday
+    constexpr int kFirstColumn = 4; // the month starts on a Friday
     for (int date = 1; date <= 30; ++date) {
-        const int cell = firstColumn + date - 1;
+        const int cell = kFirstColumn + date - 1;
         const int column = cell % 7;
         const int row = cell / 7;
         const QPointF at(left + (column + 0.5) * cellWidth, headerY + 26 + row * 24);
@@ -325,8 +331,8 @@ QImage metalSign()
 
     // Weathered wooden boards behind the sign.
     Scatter grain(701);
-    for (int board = 0; board * 128 < demoPhotoWidth; ++board) {
-        const QRectF plank(board * 128.0, 0, 124, height);
+    for (int board = 0; board * 128 < kDemoPhotoWidth; ++board) {
+        const QRectF plank(board * 128.0, 0, 124, kHeight);
         const QColor wood = blend(QColor(120, 82, 52), QColor(90, 60, 38), grain.uniform(0, 1));
         paintGround(painter, plank, blend(wood, Qt::white, 0.08), blend(wood, Qt::black, 0.2));
         painter.setPen(QPen(withAlpha(blend(wood, Qt::black, 0.4), 90), 1.5));
@@ -334,10 +340,10 @@ QImage metalSign()
             const qreal x = plank.left() + grain.uniform(6, 118);
             QPainterPath vein;
             vein.moveTo(x, 0);
-            vein.cubicTo(x + grain.uniform(-8, 8), 200, x + grain.uniform(-8, 8), 400, x, height);
+            vein.cubicTo(x + grain.uniform(-8, 8), 200, x + grain.uniform(-8, 8), 400, x, kHeight);
             painter.drawPath(vein);
         }
-        painter.fillRect(QRectF(plank.right(), 0, 4, height), QColor(30, 20, 12));
+        painter.fillRect(QRectF(plank.right(), 0, 4, kHeight), QColor(30, 20, 12));
     }
 
     const QRectF sign(142, 70, 740, 480);
@@ -355,13 +361,17 @@ QImage metalSign()
 
     const QFont big = pictureFont(QStringLiteral("DejaVu Serif"), 88, QFont::Black);
     paintLettering(painter, textPath(text("DRAVIK"), big, QPointF(512, 104), Qt::AlignHCenter | Qt::AlignTop),
-                   {.fill = QColor(176, 22, 26), .outline = QColor(60, 10, 10), .outlineWidth = 1.5,
-                    .shadow = QColor(0, 0, 0, 60), .shadowOffset = QPointF(3, 3)});
+                   {.fill = QColor(176, 22, 26),
+                    .outline = QColor(60, 10, 10),
+                    .outlineWidth = 1.5,
+                    .shadow = QColor(0, 0, 0, 60),
+                    .shadowOffset = QPointF(3, 3)});
     paintCar(painter, {.era = CarEra::Fifties, .paint = QColor(36, 88, 150), .stripe = QColor(240, 232, 210)},
              {.ground = QPointF(512, 424), .length = 540});
     const QFont line = pictureFont(QStringLiteral("DejaVu Sans"), 26, QFont::Bold);
-    painter.fillPath(textPath(text("MOTOR CARS  -  SALES & SERVICE"), line, QPointF(512, 480), Qt::AlignHCenter | Qt::AlignTop),
-                     QColor(44, 34, 30));
+    painter.fillPath(
+        textPath(text("MOTOR CARS  -  SALES & SERVICE"), line, QPointF(512, 480), Qt::AlignHCenter | Qt::AlignTop),
+        QColor(44, 34, 30));
 
     // Rust and chips, mostly along the edges.
     Scatter wear(702);
@@ -372,8 +382,11 @@ QImage metalSign()
         const bool nearEdge = wear.chance(0.8);
         QPointF at(wear.uniform(sign.left(), sign.right()), wear.uniform(sign.top(), sign.bottom()));
         if (nearEdge) {
-            at = wear.chance(0.5) ? QPointF(at.x(), wear.chance(0.5) ? sign.top() + wear.uniform(0, 30) : sign.bottom() - wear.uniform(0, 30))
-                                  : QPointF(wear.chance(0.5) ? sign.left() + wear.uniform(0, 30) : sign.right() - wear.uniform(0, 30), at.y());
+            at = wear.chance(0.5)
+                ? QPointF(at.x(),
+                          wear.chance(0.5) ? sign.top() + wear.uniform(0, 30) : sign.bottom() - wear.uniform(0, 30))
+                : QPointF(wear.chance(0.5) ? sign.left() + wear.uniform(0, 30) : sign.right() - wear.uniform(0, 30),
+                          at.y());
         }
         const qreal r = wear.uniform(2, 11);
         painter.setBrush(QColor(126, 66, 28, static_cast<int>(wear.uniform(60, 170))));
@@ -386,7 +399,7 @@ QImage metalSign()
     }
     painter.restore();
 
-    for (const QPointF& rivet : {QPointF(182, 110), QPointF(842, 110), QPointF(182, 510), QPointF(842, 510)}) {
+    for (const QPointF &rivet : {QPointF(182, 110), QPointF(842, 110), QPointF(182, 510), QPointF(842, 510)}) {
         QRadialGradient head(rivet, 9, rivet - QPointF(3, 3));
         head.setColorAt(0.0, QColor(250, 250, 250));
         head.setColorAt(1.0, QColor(90, 90, 96));
@@ -398,7 +411,7 @@ QImage metalSign()
 }
 
 // A stamp's outline: a rectangle with round perforation holes bitten out of its edges.
-QPainterPath perforatedEdge(const QRectF& stamp, qreal holeRadius, qreal pitch)
+QPainterPath perforatedEdge(const QRectF &stamp, qreal holeRadius, qreal pitch)
 {
     QPainterPath outline;
     outline.addRect(stamp);
@@ -422,7 +435,7 @@ QImage postageStamp()
     paintGround(painter, photo.rect(), QColor(240, 232, 212), QColor(222, 210, 186));
     painter.setPen(QPen(QColor(150, 140, 120, 90), 2));
     for (int row = 0; row < 3; ++row) {
-        painter.drawLine(QPointF(90, 520 + row * 34), QPointF(420, 520 + row * 34));  // address lines
+        painter.drawLine(QPointF(90, 520 + row * 34), QPointF(420, 520 + row * 34)); // address lines
     }
 
     const QRectF stamp(206, 74, 612, 442);
@@ -447,11 +460,13 @@ QImage postageStamp()
     painter.drawRect(picture);
 
     const QFont value = pictureFont(QStringLiteral("DejaVu Serif"), 46, QFont::Bold);
-    paintLettering(painter, textPath(text("45"), value, picture.topLeft() + QPointF(14, 10), Qt::AlignLeft | Qt::AlignTop),
+    paintLettering(painter,
+                   textPath(text("45"), value, picture.topLeft() + QPointF(14, 10), Qt::AlignLeft | Qt::AlignTop),
                    {.fill = Qt::white, .outline = QColor(60, 20, 20), .outlineWidth = 1.5});
     const QFont name = pictureFont(QStringLiteral("DejaVu Serif"), 34, QFont::Bold);
-    painter.fillPath(textPath(text("DRAVIK POST"), name, QPointF(stamp.center().x(), picture.bottom() + 46), Qt::AlignCenter),
-                     QColor(120, 24, 30));
+    painter.fillPath(
+        textPath(text("DRAVIK POST"), name, QPointF(stamp.center().x(), picture.bottom() + 46), Qt::AlignCenter),
+        QColor(120, 24, 30));
 
     // Postmark over the right-hand edge.
     const QColor postmarkInk(36, 36, 60, 150);
@@ -465,25 +480,30 @@ QImage postageStamp()
         QPainterPath line;
         const qreal y = mark.y() - 44 + wave * 22;
         line.moveTo(880, y);
-        for (qreal x = 880; x < width + 20; x += 10) {
+        for (qreal x = 880; x < kWidth + 20; x += 10)
             line.lineTo(x, y + 7 * std::sin((x - 880) / 18));
-        }
         painter.drawPath(line);
     }
     return photo;
 }
 
-}  // namespace
+} // namespace
 
 QImage categoryPhoto(PhotoCategory category)
 {
     switch (category) {
-    case PhotoCategory::ClassicShow: return classicShow();
-    case PhotoCategory::CustomCar: return customCar();
-    case PhotoCategory::Prototype: return prototypeDrawing();
-    case PhotoCategory::Calendar: return calendarPage();
-    case PhotoCategory::MetalSign: return metalSign();
-    case PhotoCategory::Stamp: return postageStamp();
+    case PhotoCategory::ClassicShow:
+        return classicShow();
+    case PhotoCategory::CustomCar:
+        return customCar();
+    case PhotoCategory::Prototype:
+        return prototypeDrawing();
+    case PhotoCategory::Calendar:
+        return calendarPage();
+    case PhotoCategory::MetalSign:
+        return metalSign();
+    case PhotoCategory::Stamp:
+        return postageStamp();
     }
     return {};
 }

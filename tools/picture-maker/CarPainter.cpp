@@ -1,6 +1,6 @@
-#include "car_painter.h"
+#include "CarPainter.h"
 
-#include "colour_mixing.h"
+#include "ColourMixing.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -13,14 +13,14 @@
 
 namespace {
 
-constexpr qreal carLength = 1000.0;
+constexpr qreal kCarLength = 1000.0;
 
-void applyPlacement(QPainter& painter, const CarPlacement& placement)
+void applyPlacement(QPainter &painter, const CarPlacement &placement)
 {
-    const qreal scale = placement.length / carLength;
+    const qreal scale = placement.length / kCarLength;
     painter.translate(placement.ground);
     painter.scale(placement.facingLeft ? -scale : scale, scale);
-    painter.translate(-carLength / 2, 0);
+    painter.translate(-kCarLength / 2, 0);
 }
 
 QRadialGradient chrome(QPointF centre, qreal radius)
@@ -44,7 +44,7 @@ QLinearGradient chromeBar(qreal top, qreal bottom)
 }
 
 // Paint looks lit from the sky: pale on top, its own colour on the flanks, dark underneath.
-QLinearGradient paintShade(const QColor& paint, qreal top, qreal bottom)
+QLinearGradient paintShade(const QColor &paint, qreal top, qreal bottom)
 {
     QLinearGradient shade(0, top, 0, bottom);
     shade.setColorAt(0.0, blend(paint, Qt::white, 0.5));
@@ -55,10 +55,10 @@ QLinearGradient paintShade(const QColor& paint, qreal top, qreal bottom)
     return shade;
 }
 
-void paintGroundShadow(QPainter& painter)
+void paintGroundShadow(QPainter &painter)
 {
     painter.save();
-    painter.translate(carLength / 2, 0);
+    painter.translate(kCarLength / 2, 0);
     painter.scale(1.0, 0.045);
     QRadialGradient shadow(QPointF(0, 0), 560);
     shadow.setColorAt(0.0, QColor(0, 0, 0, 190));
@@ -70,18 +70,18 @@ void paintGroundShadow(QPainter& painter)
     painter.restore();
 }
 
-void paintWheelWells(QPainter& painter, const CarOutline& car)
+void paintWheelWells(QPainter &painter, const CarOutline &car)
 {
     QPainterPath aboveSill;
-    aboveSill.addRect(QRectF(0, -400, carLength, 400 + car.sillY));
-    for (const QPointF& wheel : {car.frontWheel, car.rearWheel}) {
+    aboveSill.addRect(QRectF(0, -400, kCarLength, 400 + car.sillY));
+    for (const QPointF &wheel : {car.frontWheel, car.rearWheel}) {
         QPainterPath well;
         well.addEllipse(wheel, car.archRadius, car.archRadius);
         painter.fillPath(well.intersected(aboveSill), QColor(16, 16, 18));
     }
 }
 
-void paintWhitewallHubcap(QPainter& painter, QPointF centre, qreal r)
+void paintWhitewallHubcap(QPainter &painter, QPointF centre, qreal r)
 {
     painter.setBrush(QColor(238, 236, 226));
     painter.drawEllipse(centre, r * 0.8, r * 0.8);
@@ -93,7 +93,7 @@ void paintWhitewallHubcap(QPainter& painter, QPointF centre, qreal r)
     painter.drawEllipse(centre, r * 0.16, r * 0.16);
 }
 
-void paintWireWheel(QPainter& painter, QPointF centre, qreal r)
+void paintWireWheel(QPainter &painter, QPointF centre, qreal r)
 {
     painter.setBrush(chrome(centre, r * 0.68));
     painter.drawEllipse(centre, r * 0.68, r * 0.68);
@@ -103,7 +103,7 @@ void paintWireWheel(QPainter& painter, QPointF centre, qreal r)
     for (int spoke = 0; spoke < 36; ++spoke) {
         const qreal angle = spoke * (2 * M_PI / 36);
         const QPointF hub = centre + r * 0.15 * QPointF(std::cos(angle), std::sin(angle));
-        const qreal rimAngle = angle + (spoke % 2 == 0 ? 0.45 : -0.45);  // crossed lacing
+        const qreal rimAngle = angle + (spoke % 2 == 0 ? 0.45 : -0.45); // crossed lacing
         const QPointF rim = centre + r * 0.6 * QPointF(std::cos(rimAngle), std::sin(rimAngle));
         painter.drawLine(hub, rim);
     }
@@ -112,7 +112,7 @@ void paintWireWheel(QPainter& painter, QPointF centre, qreal r)
     painter.drawEllipse(centre, r * 0.18, r * 0.18);
 }
 
-void paintDishWheel(QPainter& painter, QPointF centre, qreal r)
+void paintDishWheel(QPainter &painter, QPointF centre, qreal r)
 {
     QLinearGradient metal(centre - QPointF(0, r * 0.64), centre + QPointF(0, r * 0.64));
     metal.setColorAt(0.0, QColor(176, 170, 150));
@@ -128,12 +128,12 @@ void paintDishWheel(QPainter& painter, QPointF centre, qreal r)
     painter.drawEllipse(centre, r * 0.13, r * 0.13);
 }
 
-void paintAlloyWheel(QPainter& painter, QPointF centre, qreal r)
+void paintAlloyWheel(QPainter &painter, QPointF centre, qreal r)
 {
     painter.setBrush(QColor(26, 26, 28));
     painter.drawEllipse(centre, r * 0.72, r * 0.72);
     painter.setBrush(QColor(118, 118, 124));
-    painter.drawEllipse(centre, r * 0.56, r * 0.56);  // brake disc
+    painter.drawEllipse(centre, r * 0.56, r * 0.56); // brake disc
 
     QPainterPath caliper;
     const QRectF outer(centre - QPointF(r * 0.6, r * 0.6), QSizeF(r * 1.2, r * 1.2));
@@ -174,7 +174,7 @@ void paintAlloyWheel(QPainter& painter, QPointF centre, qreal r)
     painter.drawEllipse(centre, r * 0.07, r * 0.07);
 }
 
-void paintWheel(QPainter& painter, QPointF centre, qreal r, CarEra era)
+void paintWheel(QPainter &painter, QPointF centre, qreal r, CarEra era)
 {
     painter.save();
     painter.setPen(Qt::NoPen);
@@ -186,25 +186,32 @@ void paintWheel(QPainter& painter, QPointF centre, qreal r, CarEra era)
     painter.setBrush(rubber);
     painter.drawEllipse(centre, r, r);
     switch (era) {
-    case CarEra::Fifties: paintWhitewallHubcap(painter, centre, r); break;
-    case CarEra::Sixties: paintWireWheel(painter, centre, r); break;
-    case CarEra::Wedge: paintDishWheel(painter, centre, r); break;
-    case CarEra::Modern: paintAlloyWheel(painter, centre, r); break;
+    case CarEra::Fifties:
+        paintWhitewallHubcap(painter, centre, r);
+        break;
+    case CarEra::Sixties:
+        paintWireWheel(painter, centre, r);
+        break;
+    case CarEra::Wedge:
+        paintDishWheel(painter, centre, r);
+        break;
+    case CarEra::Modern:
+        paintAlloyWheel(painter, centre, r);
+        break;
     }
     painter.restore();
 }
 
-QRectF carBounds(const CarOutline& car)
+QRectF carBounds(const CarOutline &car)
 {
     return car.body.boundingRect().united(car.cabin.boundingRect());
 }
 
-void paintCabin(QPainter& painter, const CarOutline& car, const CarLook& look)
+void paintCabin(QPainter &painter, const CarOutline &car, const CarLook &look)
 {
     const QRectF bounds = carBounds(car);
-    if (!car.interior.isEmpty()) {
+    if (!car.interior.isEmpty())
         painter.fillPath(car.interior, QColor(40, 26, 20));
-    }
     painter.fillPath(car.cabin, paintShade(look.paint, bounds.top(), car.sillY));
     painter.strokePath(car.cabin, QPen(blend(look.paint, Qt::black, 0.7), 2.0));
 
@@ -226,7 +233,7 @@ void paintCabin(QPainter& painter, const CarOutline& car, const CarLook& look)
     painter.strokePath(car.glass, QPen(QColor(14, 14, 16), 3.0));
 }
 
-void paintBody(QPainter& painter, const CarOutline& car, const CarLook& look)
+void paintBody(QPainter &painter, const CarOutline &car, const CarLook &look)
 {
     const QRectF bounds = carBounds(car);
     painter.fillPath(car.body, paintShade(look.paint, bounds.top(), car.sillY));
@@ -234,7 +241,7 @@ void paintBody(QPainter& painter, const CarOutline& car, const CarLook& look)
     if (look.stripe.isValid()) {
         painter.save();
         painter.setClipPath(car.body, Qt::IntersectClip);
-        painter.fillRect(QRectF(0, car.trimY - 11, carLength, 22), look.stripe);
+        painter.fillRect(QRectF(0, car.trimY - 11, kCarLength, 22), look.stripe);
         painter.restore();
     }
 
@@ -245,24 +252,24 @@ void paintBody(QPainter& painter, const CarOutline& car, const CarLook& look)
 }
 
 // Flames licking back from the nose, each tongue ending in a curl.
-void paintFlames(QPainter& painter, const CarOutline& car)
+void paintFlames(QPainter &painter, const CarOutline &car)
 {
-    struct Tongue {
+    struct Tongue
+    {
         qreal tipX;
         qreal tipY;
         qreal width;
     };
     const qreal midY = car.trimY - 10;
     const Tongue tongues[] = {
-        {500, midY - 8, 26}, {585, midY + 26, 22}, {430, midY + 10, 20},
-        {640, midY - 34, 18}, {700, midY + 44, 14},
+        {500, midY - 8, 26}, {585, midY + 26, 22}, {430, midY + 10, 20}, {640, midY - 34, 18}, {700, midY + 44, 14},
     };
     QPainterPath flames;
-    for (const Tongue& tongue : tongues) {
+    for (const Tongue &tongue : tongues) {
         QPainterPath shape;
         shape.moveTo(1010, midY - tongue.width);
-        shape.cubicTo(850, midY - tongue.width * 1.4, tongue.tipX + 120, tongue.tipY - tongue.width,
-                      tongue.tipX, tongue.tipY);
+        shape.cubicTo(850, midY - tongue.width * 1.4, tongue.tipX + 120, tongue.tipY - tongue.width, tongue.tipX,
+                      tongue.tipY);
         shape.cubicTo(tongue.tipX + 60, tongue.tipY + tongue.width * 0.2, tongue.tipX + 140,
                       tongue.tipY + tongue.width * 0.9, 1010, midY + tongue.width);
         shape.closeSubpath();
@@ -278,7 +285,7 @@ void paintFlames(QPainter& painter, const CarOutline& car)
     painter.strokePath(flames, QPen(QColor(120, 10, 0), 2.0));
 }
 
-void paintDoorsAndTrim(QPainter& painter, const CarOutline& car, const CarLook& look)
+void paintDoorsAndTrim(QPainter &painter, const CarOutline &car, const CarLook &look)
 {
     painter.save();
     painter.setClipPath(car.body, Qt::IntersectClip);
@@ -316,9 +323,9 @@ void paintDoorsAndTrim(QPainter& painter, const CarOutline& car, const CarLook& 
     }
 }
 
-void paintLamps(QPainter& painter, const CarOutline& car, const CarLook& look)
+void paintLamps(QPainter &painter, const CarOutline &car, const CarLook &look)
 {
-    const QRectF& head = car.headlight;
+    const QRectF &head = car.headlight;
     if (look.lightsOn) {
         // Light beams spreading ahead over the road.
         QPainterPath beam;
@@ -336,7 +343,7 @@ void paintLamps(QPainter& painter, const CarOutline& car, const CarLook& look)
     painter.save();
     painter.setPen(Qt::NoPen);
     if (look.era == CarEra::Wedge || look.era == CarEra::Modern) {
-        painter.setClipPath(car.body, Qt::IntersectClip);  // flush lamps follow the body's edge
+        painter.setClipPath(car.body, Qt::IntersectClip); // flush lamps follow the body's edge
     }
     switch (look.era) {
     case CarEra::Fifties:
@@ -367,7 +374,7 @@ void paintLamps(QPainter& painter, const CarOutline& car, const CarLook& look)
     }
     }
 
-    const QRectF& tail = car.taillight;
+    const QRectF &tail = car.taillight;
     QLinearGradient red(0, tail.top(), 0, tail.bottom());
     red.setColorAt(0.0, QColor(255, 90, 80));
     red.setColorAt(1.0, QColor(150, 0, 0));
@@ -377,8 +384,8 @@ void paintLamps(QPainter& painter, const CarOutline& car, const CarLook& look)
 
     painter.setPen(Qt::NoPen);
     if (look.lightsOn) {
-        for (const auto& [centre, colour] : {std::pair{head.center(), QColor(255, 250, 220)},
-                                             std::pair{tail.center(), QColor(255, 40, 30)}}) {
+        for (const auto &[centre, colour] :
+             {std::pair{head.center(), QColor(255, 250, 220)}, std::pair{tail.center(), QColor(255, 40, 30)}}) {
             QRadialGradient glow(centre, 70);
             glow.setColorAt(0.0, withAlpha(colour, 220));
             glow.setColorAt(0.3, withAlpha(colour, 70));
@@ -389,9 +396,9 @@ void paintLamps(QPainter& painter, const CarOutline& car, const CarLook& look)
     }
 }
 
-}  // namespace
+} // namespace
 
-void paintCar(QPainter& painter, const CarLook& look, const CarPlacement& placement)
+void paintCar(QPainter &painter, const CarLook &look, const CarPlacement &placement)
 {
     const CarOutline car = carOutline(look.era, look.openTop);
     painter.save();
@@ -402,9 +409,8 @@ void paintCar(QPainter& painter, const CarLook& look, const CarPlacement& placem
     paintWheelWells(painter, car);
     paintCabin(painter, car, look);
     paintBody(painter, car, look);
-    if (look.flames) {
+    if (look.flames)
         paintFlames(painter, car);
-    }
     paintDoorsAndTrim(painter, car, look);
     paintLamps(painter, car, look);
     paintWheel(painter, car.rearWheel, car.wheelRadius, look.era);
@@ -412,7 +418,7 @@ void paintCar(QPainter& painter, const CarLook& look, const CarPlacement& placem
     painter.restore();
 }
 
-void paintCarReflection(QPainter& painter, const CarLook& look, const CarPlacement& placement, qreal opacity)
+void paintCarReflection(QPainter &painter, const CarLook &look, const CarPlacement &placement, qreal opacity)
 {
     painter.save();
     const qreal road = placement.ground.y();
@@ -424,7 +430,7 @@ void paintCarReflection(QPainter& painter, const CarLook& look, const CarPlaceme
     painter.restore();
 }
 
-void paintCarDrawing(QPainter& painter, CarEra era, const CarPlacement& placement, const QColor& ink)
+void paintCarDrawing(QPainter &painter, CarEra era, const CarPlacement &placement, const QColor &ink)
 {
     const CarOutline car = carOutline(era, false);
     painter.save();
@@ -437,14 +443,14 @@ void paintCarDrawing(QPainter& painter, CarEra era, const CarPlacement& placemen
 
     painter.drawPath(car.body.united(car.cabin));
     painter.drawPath(car.glass.subtracted(car.body));
-    for (const QRectF& lamp : {car.headlight, car.taillight}) {
+    for (const QRectF &lamp : {car.headlight, car.taillight}) {
         QPainterPath lens;
         lens.addEllipse(lamp);
         painter.drawPath(lens.intersected(car.body));
     }
     painter.drawLine(QPointF(car.doorFrontX, -140), QPointF(car.doorFrontX - 6, car.sillY - 6));
     painter.drawLine(QPointF(car.doorRearX, -150), QPointF(car.doorRearX + 4, car.sillY - 6));
-    for (const QPointF& wheel : {car.frontWheel, car.rearWheel}) {
+    for (const QPointF &wheel : {car.frontWheel, car.rearWheel}) {
         painter.drawEllipse(wheel, car.wheelRadius, car.wheelRadius);
         painter.drawEllipse(wheel, car.wheelRadius * 0.66, car.wheelRadius * 0.66);
         painter.drawEllipse(wheel, car.wheelRadius * 0.1, car.wheelRadius * 0.1);
@@ -452,11 +458,11 @@ void paintCarDrawing(QPainter& painter, CarEra era, const CarPlacement& placemen
     painter.restore();
 }
 
-void paintCarSilhouette(QPainter& painter, CarEra era, const CarPlacement& placement, const QBrush& brush)
+void paintCarSilhouette(QPainter &painter, CarEra era, const CarPlacement &placement, const QBrush &brush)
 {
     const CarOutline car = carOutline(era, false);
     QPainterPath shape = car.body.united(car.cabin);
-    for (const QPointF& wheel : {car.frontWheel, car.rearWheel}) {
+    for (const QPointF &wheel : {car.frontWheel, car.rearWheel}) {
         QPainterPath tyre;
         tyre.addEllipse(wheel, car.wheelRadius, car.wheelRadius);
         shape = shape.united(tyre);

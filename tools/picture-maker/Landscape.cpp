@@ -1,7 +1,7 @@
-#include "landscape.h"
+#include "Landscape.h"
 
-#include "colour_mixing.h"
-#include "scatter.h"
+#include "ColourMixing.h"
+#include "Scatter.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -11,7 +11,7 @@
 #include <cmath>
 #include <vector>
 
-void paintGround(QPainter& painter, const QRectF& area, const QColor& top, const QColor& bottom)
+void paintGround(QPainter &painter, const QRectF &area, const QColor &top, const QColor &bottom)
 {
     QLinearGradient gradient(area.topLeft(), area.bottomLeft());
     gradient.setColorAt(0.0, top);
@@ -19,8 +19,8 @@ void paintGround(QPainter& painter, const QRectF& area, const QColor& top, const
     painter.fillRect(area, gradient);
 }
 
-void paintHills(QPainter& painter, const QRectF& area, qreal ridgeY, qreal amplitude,
-                const QColor& colour, std::uint32_t seed)
+void paintHills(QPainter &painter, const QRectF &area, qreal ridgeY, qreal amplitude, const QColor &colour,
+                std::uint32_t seed)
 {
     Scatter scatter(seed);
     const qreal phase1 = scatter.uniform(0, 2 * M_PI);
@@ -32,8 +32,8 @@ void paintHills(QPainter& painter, const QRectF& area, qreal ridgeY, qreal ampli
     hills.moveTo(area.bottomLeft());
     for (qreal x = area.left(); x <= area.right() + 4; x += 4) {
         const qreal u = (x - area.left()) * wave;
-        const qreal rise = 0.5 * std::sin(1.3 * u + phase1) + 0.3 * std::sin(3.1 * u + phase2)
-                           + 0.12 * std::sin(7.3 * u + phase3);
+        const qreal rise =
+            0.5 * std::sin(1.3 * u + phase1) + 0.3 * std::sin(3.1 * u + phase2) + 0.12 * std::sin(7.3 * u + phase3);
         hills.lineTo(x, ridgeY - amplitude * rise);
     }
     hills.lineTo(area.bottomRight() + QPointF(4, 0));
@@ -48,8 +48,8 @@ void paintHills(QPainter& painter, const QRectF& area, qreal ridgeY, qreal ampli
     painter.restore();
 }
 
-void paintMountains(QPainter& painter, const QRectF& area, qreal baseY, qreal height,
-                    const QColor& rock, const QColor& snow, std::uint32_t seed)
+void paintMountains(QPainter &painter, const QRectF &area, qreal baseY, qreal height, const QColor &rock,
+                    const QColor &snow, std::uint32_t seed)
 {
     Scatter scatter(seed);
     // The range starts and ends at its foot, so a range narrower than the picture has no cut edge.
@@ -63,9 +63,8 @@ void paintMountains(QPainter& painter, const QRectF& area, qreal baseY, qreal he
 
     QPainterPath range;
     range.moveTo(area.left() - 80, area.bottom());
-    for (const QPointF& point : ridge) {
+    for (const QPointF &point : ridge)
         range.lineTo(point);
-    }
     range.lineTo(ridge.back().x() + 80, baseY);
     range.lineTo(ridge.back().x() + 80, area.bottom());
     range.closeSubpath();
@@ -81,9 +80,8 @@ void paintMountains(QPainter& painter, const QRectF& area, qreal baseY, qreal he
     if (snow.isValid()) {
         QPainterPath cap;
         cap.moveTo(area.left() - 80, baseY - height * 2);
-        for (qreal x = area.left() - 80; x < area.right() + 160; x += 24) {
+        for (qreal x = area.left() - 80; x < area.right() + 160; x += 24)
             cap.lineTo(x, baseY - height * scatter.uniform(0.56, 0.66));
-        }
         cap.lineTo(area.right() + 160, baseY - height * 2);
         cap.closeSubpath();
         painter.fillPath(cap, snow);
@@ -103,7 +101,7 @@ void paintMountains(QPainter& painter, const QRectF& area, qreal baseY, qreal he
     painter.restore();
 }
 
-void paintMesas(QPainter& painter, const QRectF& area, qreal baseY, const QColor& rock, std::uint32_t seed)
+void paintMesas(QPainter &painter, const QRectF &area, qreal baseY, const QColor &rock, std::uint32_t seed)
 {
     Scatter scatter(seed);
     painter.save();
@@ -130,17 +128,16 @@ void paintMesas(QPainter& painter, const QRectF& area, qreal baseY, const QColor
         painter.save();
         painter.setClipPath(mesa);
         painter.setPen(QPen(withAlpha(blend(tone, Qt::black, 0.4), 90), 2));
-        for (qreal y = baseY - height + 10; y < baseY; y += scatter.uniform(8, 16)) {
+        for (qreal y = baseY - height + 10; y < baseY; y += scatter.uniform(8, 16))
             painter.drawLine(QPointF(x, y), QPointF(x + width, y + scatter.uniform(-2, 2)));
-        }
         painter.restore();
         x += width + scatter.uniform(20, 160);
     }
     painter.restore();
 }
 
-void paintWater(QPainter& painter, const QRectF& area, const QColor& horizon, const QColor& deep,
-                qreal glintX, const QColor& glint, std::uint32_t seed)
+void paintWater(QPainter &painter, const QRectF &area, const QColor &horizon, const QColor &deep, qreal glintX,
+                const QColor &glint, std::uint32_t seed)
 {
     Scatter scatter(seed);
     paintGround(painter, area, horizon, deep);
@@ -169,8 +166,8 @@ void paintWater(QPainter& painter, const QRectF& area, const QColor& horizon, co
     painter.restore();
 }
 
-void paintCity(QPainter& painter, const QRectF& area, qreal baseY, const QColor& wall,
-               const QColor& lights, qreal litShare, std::uint32_t seed)
+void paintCity(QPainter &painter, const QRectF &area, qreal baseY, const QColor &wall, const QColor &lights,
+               qreal litShare, std::uint32_t seed)
 {
     Scatter scatter(seed);
     painter.save();
@@ -183,7 +180,7 @@ void paintCity(QPainter& painter, const QRectF& area, qreal baseY, const QColor&
         painter.setBrush(blend(wall, Qt::black, scatter.uniform(0.0, 0.35)));
         painter.drawRect(building);
         if (scatter.chance(0.25)) {
-            painter.drawRect(QRectF(x + width * 0.45, building.top() - 18, 2, 18));  // aerial
+            painter.drawRect(QRectF(x + width * 0.45, building.top() - 18, 2, 18)); // aerial
         }
         for (qreal wy = building.top() + 6; wy + 6 < baseY; wy += 10) {
             for (qreal wx = x + 5; wx + 5 < x + width; wx += 9) {
@@ -198,8 +195,8 @@ void paintCity(QPainter& painter, const QRectF& area, qreal baseY, const QColor&
     painter.restore();
 }
 
-void paintPineTrees(QPainter& painter, qreal fromX, qreal toX, qreal baseY, qreal height,
-                    const QColor& needles, int count, std::uint32_t seed)
+void paintPineTrees(QPainter &painter, qreal fromX, qreal toX, qreal baseY, qreal height, const QColor &needles,
+                    int count, std::uint32_t seed)
 {
     Scatter scatter(seed);
     painter.save();
@@ -230,8 +227,8 @@ void paintPineTrees(QPainter& painter, qreal fromX, qreal toX, qreal baseY, qrea
     painter.restore();
 }
 
-void paintLeafyTrees(QPainter& painter, qreal fromX, qreal toX, qreal baseY, qreal height,
-                     const QColor& leavesA, const QColor& leavesB, int count, std::uint32_t seed)
+void paintLeafyTrees(QPainter &painter, qreal fromX, qreal toX, qreal baseY, qreal height, const QColor &leavesA,
+                     const QColor &leavesB, int count, std::uint32_t seed)
 {
     Scatter scatter(seed);
     painter.save();
@@ -250,7 +247,7 @@ void paintLeafyTrees(QPainter& painter, qreal fromX, qreal toX, qreal baseY, qre
             const qreal r = h * scatter.uniform(0.14, 0.22);
             crown.addEllipse(at, r, r * 0.9);
         }
-        crown.setFillRule(Qt::WindingFill);  // overlapping clumps merge instead of cancelling
+        crown.setFillRule(Qt::WindingFill); // overlapping clumps merge instead of cancelling
         crown = crown.simplified();
         const QRectF box = crown.boundingRect();
         QLinearGradient shade(box.topLeft(), box.bottomRight());
@@ -261,7 +258,7 @@ void paintLeafyTrees(QPainter& painter, qreal fromX, qreal toX, qreal baseY, qre
     painter.restore();
 }
 
-void paintPalm(QPainter& painter, QPointF base, qreal height, qreal lean)
+void paintPalm(QPainter &painter, QPointF base, qreal height, qreal lean)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -282,7 +279,8 @@ void paintPalm(QPainter& painter, QPointF base, qreal height, qreal lean)
     for (int frond = 0; frond < 8; ++frond) {
         const qreal angle = frond * (2 * M_PI / 8) + 0.2;
         const qreal reach = height * (frond % 2 == 0 ? 0.45 : 0.36);
-        const QPointF tip = top + QPointF(std::cos(angle) * reach, std::abs(std::sin(angle)) * reach * 0.45 + reach * 0.15);
+        const QPointF tip =
+            top + QPointF(std::cos(angle) * reach, std::abs(std::sin(angle)) * reach * 0.45 + reach * 0.15);
         const QPointF arch = top + QPointF(std::cos(angle) * reach * 0.5, -reach * 0.25);
         QPainterPath leaf;
         leaf.moveTo(top);
