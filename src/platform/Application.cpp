@@ -15,6 +15,8 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {
+    if (HeldBackByErrorReport(receiver, event))
+        return true;
     try {
         return QApplication::notify(receiver, event);
     } catch (const RuntimeError &error) {

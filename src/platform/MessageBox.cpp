@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/ShowCursor.h"
+
 #include <QMessageBox>
 
 void MsgBox(const QString &prompt, const QString &title, QWidget *parent)
@@ -9,5 +11,6 @@ void MsgBox(const QString &prompt, const QString &title, QWidget *parent)
     QMessageBox box(QMessageBox::NoIcon, title, shown, QMessageBox::Ok, parent);
     // File names and other outside text must never be taken for markup.
     box.setTextFormat(Qt::PlainText);
+    const ShownPointer pointer;
     box.exec();
 }

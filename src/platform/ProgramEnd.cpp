@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,14 +17,56 @@ namespace {
 constexpr int kExitStatusEnded = 0;
 constexpr int kExitStatusRuntimeError = 1;
 
+bool reporting = false;
+QPointer<QMessageBox> reportBox;
+
+bool isPartOfReport(const QObject *object)
+{
+    if (!reportBox)
+        return false;
+    if (object == reportBox->windowHandle())
+        return true;
+    for (; object; object = object->parent()) {
+        if (object == reportBox)
+            return true;
+    }
+    return false;
+}
+
+bool runsAHandler(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::Timer:
+    case QEvent::Close:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        return true;
+    default:
+        return false;
+    }
+}
+
 [[noreturn]] void report(const QString &text)
 {
+    reporting = true;
     // stderr first: it survives even when there is nobody to dismiss the box.
     std::fprintf(stderr, "%s: %s\n", qPrintable(App::Title()), qPrintable(text));
     std::fflush(stderr);
     if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
         QMessageBox box(QMessageBox::Critical, App::Title(), text, QMessageBox::Ok);
         box.setTextFormat(Qt::PlainText);
+        reportBox = &box;
+        const ShownPointer pointer;
         box.exec();
     }
     TerminateProgram(kExitStatusRuntimeError);
@@ -52,6 +96,16 @@ void TerminateProgram(int exitStatus)
     // anything that still needs to leave the process.
     std::fflush(nullptr);
     std::_Exit(exitStatus);
+}
+
+bool HeldBackByErrorReport(const QObject *receiver, QEvent *event)
+{
+    if (!reporting || !runsAHandler(event->type()) || isPartOfReport(receiver))
+        return false;
+    // A window closed behind the report stays as it is.
+    if (event->type() == QEvent::Close)
+        event->ignore();
+    return true;
 }
 
 void ReportUncaughtError(const RuntimeError &error)

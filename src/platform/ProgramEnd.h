@@ -1,5 +1,7 @@
 #pragma once
 
+class QEvent;
+class QObject;
 class RuntimeError;
 
 // Every way the program ends by itself. Each one leaves the pointer visible or ends the
@@ -17,5 +19,11 @@ void RestoreCursor();
 
 // The report for a run-time error that nothing caught: the error goes to stderr and into a
 // modal message box titled with the application title, then the program ends with status 1.
+// The report is the last thing the program shows: from its start no other handler runs.
 [[noreturn]] void ReportUncaughtError(const RuntimeError &error);
 [[noreturn]] void ReportUncaughtError(const char *what);
+
+// True for an event that must not reach its receiver because a run-time error is being
+// reported: ticks, input and closes of anything but the report itself. Signals still get
+// through, so the desktop can end the program during the report.
+bool HeldBackByErrorReport(const QObject *receiver, QEvent *event);

@@ -26,3 +26,20 @@ int ShowCursor(int show)
     applyVisibility(wasHidden, displayCount < 0);
     return displayCount;
 }
+
+ShownPointer::ShownPointer()
+{
+    if (displayCount >= 0 || !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    m_overridden = true;
+}
+
+ShownPointer::~ShownPointer()
+{
+    // The override cursors are a stack: this pops the arrow, or, if the count rose to shown
+    // meanwhile and popped the arrow, the blank one beneath it. Either way the pointer then
+    // follows the count again.
+    if (m_overridden)
+        QGuiApplication::restoreOverrideCursor();
+}

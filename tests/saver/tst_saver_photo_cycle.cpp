@@ -7,9 +7,13 @@
 #include "platform/Timer.h"
 #include "saver/Form1.h"
 
+#include <QCursor>
 #include <QDir>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 using namespace TestPictures;
 
@@ -43,6 +47,7 @@ private slots:
     void emptyDirectory();
     void defaultDirectory();
     void failureMessagesNeverPileUp();
+    void pointerIsShownOverTheFailureMessage();
 
 private:
     // A window loaded with the photo directory, its timer stopped so the test drives the ticks.
@@ -258,6 +263,33 @@ void TestSaverPhotoCycle::failureMessagesNeverPileUp()
     QTRY_COMPARE_WITH_TIMEOUT(messages.seen().size(), 1, 5000);
     QCOMPARE(messages.seen().first().openAtOnce, 1);
     QCOMPARE(tickCountWhileOpen, qint16(1));
+}
+
+namespace {
+
+// What the pointer looks like over the program's windows.
+Qt::CursorShape pointerShape()
+{
+    const QCursor *override = QGuiApplication::overrideCursor();
+    return override ? override->shape() : Qt::ArrowCursor;
+}
+
+} // namespace
+
+void TestSaverPhotoCycle::pointerIsShownOverTheFailureMessage()
+{
+    const QString dir = photoDir({});
+    MessageBoxWatcher messages;
+    std::optional<Qt::CursorShape> whileOpen;
+    messages.setWhileOpen([&](QMessageBox &) { whileOpen = pointerShape(); });
+    load(dir);
+    QCOMPARE(pointerShape(), Qt::BlankCursor);
+
+    tick();
+    QCOMPARE(messages.seen().size(), 1);
+    // Its OK button can be found with the mouse; the saver hides the pointer again after.
+    QCOMPARE(whileOpen, std::optional(Qt::ArrowCursor));
+    QCOMPARE(pointerShape(), Qt::BlankCursor);
 }
 
 QTEST_MAIN(TestSaverPhotoCycle)

@@ -3,7 +3,9 @@
 #include "ProgramProcess.h"
 #include "XDoTool.h"
 
+#include <QFile>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // An error nothing catches is shown in a box titled with the application title, written to
@@ -15,6 +17,7 @@ class TestErrorReport : public QObject
 private slots:
     void badStoredIntervalIsReported_data();
     void badStoredIntervalIsReported();
+    void reportIsTheLastThingShown();
 };
 
 void TestErrorReport::badStoredIntervalIsReported_data()
@@ -52,6 +55,38 @@ void TestErrorReport::badStoredIntervalIsReported()
     QVERIFY(program.waitForExit());
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QVERIFY(program.exitCode() != 0);
+}
+
+void TestErrorReport::reportIsTheLastThingShown()
+{
+    // The load fails before it sets the interval or the photo directory, so a tick would list
+    // the working directory, find a file that is no picture and say the photographs are missing.
+    IsolatedUserDirs dirs;
+    {
+        QSettings stored(dirs.settingsFile(), QSettings::IniFormat);
+        stored.setValue(QStringLiteral("Settings/Interval"), QStringLiteral("abc"));
+    }
+    QTemporaryDir workingDirectory;
+    QFile notAPhoto(workingDirectory.filePath(QStringLiteral("67A.JPG")));
+    QVERIFY(notAPhoto.open(QIODevice::WriteOnly) && notAPhoto.write("not a picture") > 0);
+    notAPhoto.close();
+
+    QProcessEnvironment environment = dirs.environment();
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
+    ProgramProcess program(environment);
+    program.setWorkingDirectory(workingDirectory.path());
+    QVERIFY(program.start());
+    const QString box = XDoTool::waitForWindow(kApplicationTitle);
+    QVERIFY2(!box.isEmpty(), "no error box appeared");
+
+    // The saver's design interval is one second: three would have come by now.
+    const QString failureMessage = XDoTool::waitForWindow(QStringLiteral("The Dravik Quintavel Screen Saver"), 3500);
+    QVERIFY2(failureMessage.isEmpty(), "a failure message appeared over the error report");
+    QVERIFY2(!program.standardError().contains(QStringLiteral("Timer1_Timer")), qPrintable(program.standardError()));
+
+    QVERIFY(XDoTool::keyInWindow(box, QStringLiteral("Return")));
+    QVERIFY(program.waitForExit());
+    QCOMPARE(program.exitCode(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestErrorReport)

@@ -14,6 +14,8 @@ public:
     explicit ProgramProcess(const QProcessEnvironment &environment);
     ~ProgramProcess();
 
+    // Where the program starts; the caller's directory unless set.
+    void setWorkingDirectory(const QString &directory) { m_process.setWorkingDirectory(directory); }
     // Starts the program with the given arguments; false when it could not be started.
     bool start(const QStringList &arguments = {});
     // Waits until standard error holds text, or the timeout runs out.
