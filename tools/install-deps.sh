@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format git
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev
   qt6-image-formats-plugins
   libgl-dev fonts-dejavu-core fonts-liberation2 fontconfig
   xvfb xauth xdotool x11-utils openbox wmctrl

@@ -66,6 +66,40 @@ Screen Screen::of(const QWidget &widget)
     return Screen(widget.screen());
 }
 
+QList<Screen> Screen::all()
+{
+    QList<Screen> screens;
+    if (!primaryScreen())
+        return screens;
+    screens.append(Screen());
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen())
+            screens.append(Screen(screen));
+    }
+    return screens;
+}
+
+bool Screen::isPrimary() const
+{
+    return m_screen && m_screen == primaryScreen();
+}
+
+void Screen::coverWith(QWidget &window) const
+{
+    if (!m_screen)
+        return;
+    // A window already full screen elsewhere must leave that state to move.
+    window.setWindowState(window.windowState() & ~Qt::WindowFullScreen);
+    window.setScreen(m_screen);
+    window.setGeometry(m_screen->geometry());
+    window.setWindowState(Qt::WindowFullScreen);
+}
+
+bool operator==(const Screen &left, const Screen &right)
+{
+    return left.m_screen == right.m_screen;
+}
+
 QRect Screen::geometry() const
 {
     return m_screen ? m_screen->geometry() : QRect();
@@ -91,6 +125,14 @@ float Screen::widthTwips() const
 float Screen::heightTwips() const
 {
     return static_cast<float>(geometry().height()) * twipsPerPixel();
+}
+
+ScreenChanges::ScreenChanges(QObject *parent) : QObject(parent)
+{
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) { emit added(Screen(screen)); });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this](QScreen *screen) { emit removed(Screen(screen)); });
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
+            [this](QScreen *screen) { emit primaryChanged(Screen(screen)); });
 }
 
 QRect PixelRectFromTwips(const QRectF &twips, float twipsPerPixel)

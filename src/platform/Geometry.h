@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QObject>
 #include <QPointer>
 #include <QRect>
 #include <QRectF>
@@ -20,6 +22,11 @@ public:
     explicit Screen(QScreen *screen);
     // The screen a window or element is shown on (the primary before it is shown).
     static Screen of(const QWidget &widget);
+    // Every screen of the desktop, the primary first.
+    static QList<Screen> all();
+
+    bool isPrimary() const;
+    bool exists() const { return !m_screen.isNull(); }
 
     QRect geometry() const;
     qreal devicePixelRatio() const;
@@ -27,8 +34,29 @@ public:
     float widthTwips() const;
     float heightTwips() const;
 
+    // Makes window cover this screen: full screen on it, over panels and task bars. The
+    // geometry is set as well as the state, for window systems without a manager.
+    void coverWith(QWidget &window) const;
+
+    friend bool operator==(const Screen &left, const Screen &right);
+
 private:
     QPointer<QScreen> m_screen;
+};
+
+// Screens plugged in, taken away, or made primary while the program runs. Removal is told
+// while the screen still exists, so whatever is on it can be taken away first.
+class ScreenChanges : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ScreenChanges(QObject *parent = nullptr);
+
+signals:
+    void added(const Screen &screen);
+    void removed(const Screen &screen);
+    void primaryChanged(const Screen &screen);
 };
 
 // Maps a box in twips onto the pixel grid. Edges are rounded rather than the size, so two

@@ -14,6 +14,7 @@
 #include "platform/Timer.h"
 #include "saver/PhotoCaption.h"
 #include "saver/SaverLayout.h"
+#include "saver/ScreenCovers.h"
 #include "settings/Interval.h"
 #include "settings/ProgramSettings.h"
 
@@ -25,6 +26,7 @@
 namespace {
 
 constexpr int kDesignIntervalMs = 1000;
+constexpr float kFrameDesignTop = 0;
 constexpr qint32 kMillisecondsPerSecond = 1000;
 
 const QString kInitialPhoto = QStringLiteral(":/pictures/photo.jpg");
@@ -63,7 +65,9 @@ Form1::Form1(EndAction endProgram, QWidget *parent)
       SSPanel1(new Panel3D(this)),
       Image1(new ImageElement(SSPanel1)),
       m_panYear(new Panel3D(this)),
-      Image2(new ImageElement(this))
+      Image2(new ImageElement(this)),
+      m_covers(new ScreenCovers(this)),
+      m_screenChanges(new ScreenChanges(this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -74,6 +78,12 @@ Form1::Form1(EndAction endProgram, QWidget *parent)
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+
+    // The other screens are part of the window's surface.
+    connect(m_covers, &ScreenCovers::KeyDown, this, &Form1::Form_KeyDown);
+    connect(m_covers, &ScreenCovers::MouseDown, this, &Form1::Form_MouseDown);
+    connect(m_covers, &ScreenCovers::MouseMove, this, &Form1::surfaceMouseMove);
+    connect(m_screenChanges, &ScreenChanges::primaryChanged, this, &Form1::followPrimaryScreen);
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &Timer::Tick, this, &Form1::Timer1_Timer);
@@ -86,7 +96,7 @@ Form1::Form1(EndAction endProgram, QWidget *parent)
     frame.bevelWidth = 8;
     frame.borderWidth = 6;
     SSPanel1->setLook(frame);
-    Element::setGeometry(*SSPanel1, -120, 0, 11895, 7335);
+    Element::setGeometry(*SSPanel1, -120, kFrameDesignTop, 11895, 7335);
 
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setStretch(true);
@@ -132,6 +142,11 @@ void Form1::Form_Load()
     PhotoDir =
         GetSetting(application, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
 
+    layOut();
+}
+
+void Form1::layOut()
+{
     const ScreenTwips screen = PrimaryScreenTwips();
     SaverStack stack{boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)};
     OffsetFrameForScreen(stack, screen);
@@ -148,12 +163,19 @@ void Form1::Form_Load()
     placeAt(*Image2, stack.Image2);
 }
 
+void Form1::followPrimaryScreen()
+{
+    // The screen the stack was laid out for is no longer the primary, or gone: the saver moves
+    // to the new primary and is laid out for it once, as the load would have, so it stays whole.
+    qCDebug(lcLifecycle) << "Form1 follows the primary screen";
+    Element::setTop(*SSPanel1, kFrameDesignTop);
+    layOut();
+}
+
 void Form1::maximise()
 {
     // Over the whole primary screen, panels and task bars included, as a saver must be.
-    // The geometry is set as well as the state, for window systems without a manager.
-    setGeometry(Screen().geometry());
-    setWindowState(Qt::WindowFullScreen);
+    Screen().coverWith(*this);
 }
 
 void Form1::showEvent(QShowEvent *event)
@@ -165,6 +187,7 @@ void Form1::showEvent(QShowEvent *event)
         const int count = ShowCursor(0);
         qCDebug(lcLifecycle) << "Form1 shown: display count" << count;
         m_pointer.setRestingPosition(QCursor::pos());
+        m_covers->show();
     }
     raise();
     activateWindow();
@@ -175,8 +198,10 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     Window::closeEvent(event);
     // A closed window shows no more photos, and no more failure messages.
-    if (event->isAccepted())
+    if (event->isAccepted()) {
         Timer1->setInterval(0);
+        m_covers->close();
+    }
 }
 
 bool Form1::event(QEvent *event)
@@ -206,7 +231,12 @@ void Form1::mousePressEvent(QMouseEvent *)
 
 void Form1::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_pointer.isMove(event->globalPosition()))
+    surfaceMouseMove(event->globalPosition());
+}
+
+void Form1::surfaceMouseMove(const QPointF &globalPosition)
+{
+    if (m_pointer.isMove(globalPosition))
         Form_MouseMove();
 }
 

@@ -9,12 +9,16 @@
 
 class ImageElement;
 class Panel3D;
+class ScreenChanges;
+class ScreenCovers;
 class Timer;
 
 // The saver window: a black, frameless window over the whole primary screen showing the
 // photo frame SSPanel1 with the photograph Image1, the caption bar panYear under it and the
-// banner Image2 under that. Timer1 drives the photo cycle; keyboard and mouse input end the
-// program through the window's end action.
+// banner Image2 under that. Every other screen gets a black cover that is part of the
+// window's surface; should the primary screen change, the window moves to the new one.
+// Timer1 drives the photo cycle; keyboard and mouse input end the program through the
+// window's end action.
 class Form1 : public Window
 {
     Q_OBJECT
@@ -49,13 +53,18 @@ private:
     void Image1_MouseDown();
     void Image1_MouseMove();
 
+    void layOut();
     void maximise();
+    void followPrimaryScreen();
+    void surfaceMouseMove(const QPointF &globalPosition);
 
     Timer *Timer1;
     Panel3D *SSPanel1;
     ImageElement *Image1;
     Panel3D *m_panYear;
     ImageElement *Image2;
+    ScreenCovers *m_covers;
+    ScreenChanges *m_screenChanges;
 
     DirectoryEnumeration m_enumeration;
     PhotoCycle m_photoCycle{m_enumeration};
