@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format git
+  build-essential cmake ninja-build pkg-config clang-format git libxcb1-dev
   qt6-base-dev qt6-base-dev-tools qt6-base-private-dev
   qt6-image-formats-plugins
   libgl-dev fonts-dejavu-core fonts-liberation2 fontconfig

@@ -47,12 +47,17 @@ void setStartupFacts(const QString &commandLine, bool prevInstance)
     facts() = {commandLine, prevInstance};
 }
 
-QString commandLineFrom(int argc, char **argv)
+QStringList argumentsFrom(int argc, char **argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    return arguments.join(QLatin1Char(' '));
+    return arguments;
+}
+
+QString commandLineFrom(int argc, char **argv)
+{
+    return argumentsFrom(argc, argv).join(QLatin1Char(' '));
 }
 
 } // namespace App

@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 #include <QString>
+#include <QStringList>
 
 // The facts about this run that the windowing layer hands the program: its title, the
 // command line it was started with and whether another copy is already running.
@@ -18,7 +19,9 @@ bool PrevInstance();
 
 // Recorded once by the entry point, before any window exists.
 void setStartupFacts(const QString &commandLine, bool prevInstance);
-// Joins raw arguments the way Command() reports them; argv[0] is the program name.
+// The raw arguments after the program name (argv[0]), each as received.
+QStringList argumentsFrom(int argc, char **argv);
+// Joins raw arguments the way Command() reports them.
 QString commandLineFrom(int argc, char **argv);
 
 } // namespace App

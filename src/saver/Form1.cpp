@@ -3,6 +3,7 @@
 #include "platform/App.h"
 #include "platform/DesignFont.h"
 #include "platform/Geometry.h"
+#include "platform/HostWindow.h"
 #include "platform/ImageElement.h"
 #include "platform/MessageBox.h"
 #include "platform/Panel3D.h"
@@ -12,8 +13,10 @@
 #include "platform/SettingsStore.h"
 #include "platform/ShowCursor.h"
 #include "platform/Timer.h"
+#include "saver/FailureNotice.h"
 #include "saver/PhotoCaption.h"
 #include "saver/SaverLayout.h"
+#include "saver/ScaledPreview.h"
 #include "saver/ScreenCovers.h"
 #include "settings/Interval.h"
 #include "settings/ProgramSettings.h"
@@ -22,11 +25,13 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QScopeGuard>
+#include <QWindow>
 
 namespace {
 
 constexpr int kDesignIntervalMs = 1000;
 constexpr float kFrameDesignTop = 0;
+const QSize kPreviewScreen(800, 600);
 constexpr qint32 kMillisecondsPerSecond = 1000;
 
 const QString kInitialPhoto = QStringLiteral(":/pictures/photo.jpg");
@@ -59,7 +64,7 @@ QImage designPicture(const QString &resource)
 
 } // namespace
 
-Form1::Form1(EndAction endProgram, QWidget *parent)
+Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *parent)
     : Window(std::move(endProgram), parent),
       Timer1(new Timer(kDesignIntervalMs, this)),
       SSPanel1(new Panel3D(this)),
@@ -67,7 +72,8 @@ Form1::Form1(EndAction endProgram, QWidget *parent)
       m_panYear(new Panel3D(this)),
       Image2(new ImageElement(this)),
       m_covers(new ScreenCovers(this)),
-      m_screenChanges(new ScreenChanges(this))
+      m_screenChanges(new ScreenChanges(this)),
+      m_host(std::move(host))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -83,7 +89,6 @@ Form1::Form1(EndAction endProgram, QWidget *parent)
     connect(m_covers, &ScreenCovers::KeyDown, this, &Form1::Form_KeyDown);
     connect(m_covers, &ScreenCovers::MouseDown, this, &Form1::Form_MouseDown);
     connect(m_covers, &ScreenCovers::MouseMove, this, &Form1::surfaceMouseMove);
-    connect(m_screenChanges, &ScreenChanges::primaryChanged, this, &Form1::followPrimaryScreen);
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &Timer::Tick, this, &Form1::Timer1_Timer);
@@ -130,6 +135,27 @@ Form1::Form1(EndAction endProgram, QWidget *parent)
     const float twipsPerPixel = Screen::of(*this).twipsPerPixel();
     Element::setGeometry(*Image2, 1560, 7690, static_cast<float>(Image2->width()) * twipsPerPixel,
                          static_cast<float>(Image2->height()) * twipsPerPixel);
+
+    if (m_host) {
+        const QSize size = m_host->size();
+        const ScreenTwips hostTwips{[&] { return static_cast<float>(size.width()) * twipsPerPixel; },
+                                    [&] { return static_cast<float>(size.height()) * twipsPerPixel; }};
+        m_hostHoldsTheStack = HoldsTheStack({boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)}, hostTwips);
+        m_failureNotice = new FailureNotice(this);
+        connect(m_host.get(), &HostWindow::resized, this, &Form1::followHost);
+        connect(m_host.get(), &HostWindow::gone, this, &Form1::hostGone);
+    } else {
+        connect(m_screenChanges, &ScreenChanges::primaryChanged, this, &Form1::followPrimaryScreen);
+    }
+}
+
+Form1::~Form1()
+{
+    delete m_preview;
+    // This window's native window belongs to the host's; it is taken back before Qt's handle on
+    // the host goes.
+    if (m_embedded && windowHandle())
+        windowHandle()->setParent(nullptr);
 }
 
 void Form1::Form_Load()
@@ -147,7 +173,7 @@ void Form1::Form_Load()
 
 void Form1::layOut()
 {
-    const ScreenTwips screen = PrimaryScreenTwips();
+    const ScreenTwips screen = screenTwips();
     SaverStack stack{boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)};
     OffsetFrameForScreen(stack, screen);
     Element::setTop(*SSPanel1, stack.SSPanel1.top);
@@ -174,13 +200,74 @@ void Form1::followPrimaryScreen()
 
 void Form1::maximise()
 {
+    if (m_host) {
+        placeInHost();
+        return;
+    }
     // Over the whole primary screen, panels and task bars included, as a saver must be.
     Screen().coverWith(*this);
+}
+
+ScreenTwips Form1::screenTwips() const
+{
+    if (!m_host)
+        return PrimaryScreenTwips();
+    // The host is the screen; each read takes its size as last heard.
+    return {[this] { return static_cast<float>(hostedSize().width()) * Screen().twipsPerPixel(); },
+            [this] { return static_cast<float>(hostedSize().height()) * Screen().twipsPerPixel(); }};
+}
+
+QSize Form1::hostedSize() const
+{
+    // A host too small for the stack (a preview) shows it as it would look on an 800 × 600
+    // screen, scaled down.
+    return m_preview || !m_hostHoldsTheStack ? kPreviewScreen : m_host->size();
+}
+
+void Form1::placeInHost()
+{
+    if (!m_preview && !m_embedded) {
+        if (m_hostHoldsTheStack) {
+            m_host->embed(*this);
+            m_embedded = true;
+        } else {
+            m_preview = new ScaledPreview(*m_host, *this);
+        }
+    }
+    resize(hostedSize());
+}
+
+void Form1::followHost()
+{
+    if (m_preview)
+        return; // the preview scales to the host's new size by itself
+    qCDebug(lcLifecycle) << "Form1 follows its host's size" << m_host->size();
+    Element::setTop(*SSPanel1, kFrameDesignTop);
+    layOut();
+}
+
+void Form1::hostGone()
+{
+    qCDebug(lcLifecycle) << "the window Form1 draws into is gone";
+    endProgram();
+}
+
+void Form1::setVisible(bool visible)
+{
+    // A preview shows a scaled picture of this window inside the host, never the window.
+    if (m_preview)
+        m_preview->setVisible(visible);
+    else
+        Window::setVisible(visible);
 }
 
 void Form1::showEvent(QShowEvent *event)
 {
     Window::showEvent(event);
+    // In another program's window the pointer, the keyboard and the other screens are that
+    // program's business.
+    if (m_host)
+        return;
     if (!m_shownBefore) {
         m_shownBefore = true;
         // As the desktop does when it starts a saver; every way out shows the pointer again.
@@ -246,32 +333,55 @@ void Form1::Timer1_Timer()
     // they leave everything as it is, so messages never pile up.
     if (m_failureMessageOpen)
         return;
+    const auto shown = qScopeGuard([this] {
+        if (m_preview)
+            m_preview->refresh();
+    });
     try {
         const QString path = m_photoCycle.NextPhotoPath(PhotoDir);
         Image1->setPicture(LoadPicture(path, Image1->deviceSize()));
         m_panYear->setCaption(CaptionFromPath(path));
+        if (m_failureNotice)
+            m_failureNotice->hide();
     } catch (const RuntimeError &error) {
         qCDebug(lcLifecycle).noquote() << "Timer1_Timer failed:" << error.message();
-        m_failureMessageOpen = true;
-        const auto closed = qScopeGuard([this] { m_failureMessageOpen = false; });
-        MsgBox(kFailureText, kFailureTitle, this);
+        showFailure();
     }
+}
+
+void Form1::showFailure()
+{
+    // Nobody can answer a message box while a daemon holds the keyboard: in its window the
+    // message is part of the picture, until a tick shows a photo again.
+    if (m_failureNotice) {
+        m_failureNotice->showMessage(kFailureTitle, kFailureText);
+        return;
+    }
+    m_failureMessageOpen = true;
+    const auto closed = qScopeGuard([this] { m_failureMessageOpen = false; });
+    MsgBox(kFailureText, kFailureTitle, this);
 }
 
 void Form1::Form_KeyDown()
 {
+    if (!ownsInput())
+        return;
     qCDebug(lcLifecycle) << "Form_KeyDown";
     endProgram();
 }
 
 void Form1::Form_MouseDown()
 {
+    if (!ownsInput())
+        return;
     qCDebug(lcLifecycle) << "Form_MouseDown";
     endProgram();
 }
 
 void Form1::Form_MouseMove()
 {
+    if (!ownsInput())
+        return;
     const bool ends = MoveEndsProgram(m_formMoveCount);
     qCDebug(lcLifecycle) << "Form_MouseMove: FormMoveCount" << m_formMoveCount;
     if (ends)
@@ -292,18 +402,24 @@ void Form1::Form_Unload()
 
 void Form1::Image1_Click()
 {
+    if (!ownsInput())
+        return;
     qCDebug(lcLifecycle) << "Image1_Click";
     endProgram();
 }
 
 void Form1::Image1_MouseDown()
 {
+    if (!ownsInput())
+        return;
     qCDebug(lcLifecycle) << "Image1_MouseDown";
     endProgram();
 }
 
 void Form1::Image1_MouseMove()
 {
+    if (!ownsInput())
+        return;
     const bool ends = MoveEndsProgram(m_image1MoveCount);
     qCDebug(lcLifecycle) << "Image1_MouseMove: Image1MoveCount" << m_image1MoveCount;
     if (ends)

@@ -1,14 +1,20 @@
 #pragma once
 
 #include "platform/DirectoryEnumeration.h"
+#include "platform/HostWindow.h"
 #include "platform/Window.h"
 #include "saver/DismissalRules.h"
 #include "saver/PhotoCycle.h"
+#include "saver/SaverLayout.h"
+
+#include <memory>
 
 #include <functional>
 
+class FailureNotice;
 class ImageElement;
 class Panel3D;
+class ScaledPreview;
 class ScreenChanges;
 class ScreenCovers;
 class Timer;
@@ -24,7 +30,13 @@ class Form1 : public Window
     Q_OBJECT
 
 public:
-    explicit Form1(EndAction endProgram, QWidget *parent = nullptr);
+    // With a host, the window is drawn into that window of another program (a screen-saver
+    // daemon's) instead of over the screen: scaled down if the host is too small for it, with
+    // no window of its own besides, and leaving input to that program.
+    explicit Form1(EndAction endProgram, std::unique_ptr<HostWindow> host = {}, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    void setVisible(bool visible) override;
 
     Panel3D &panYear() { return *m_panYear; }
 
@@ -54,7 +66,14 @@ private:
     void Image1_MouseMove();
 
     void layOut();
+    ScreenTwips screenTwips() const;
     void maximise();
+    QSize hostedSize() const;
+    void placeInHost();
+    void followHost();
+    void hostGone();
+    void showFailure();
+    bool ownsInput() const { return !m_host; }
     void followPrimaryScreen();
     void surfaceMouseMove(const QPointF &globalPosition);
 
@@ -65,6 +84,11 @@ private:
     ImageElement *Image2;
     ScreenCovers *m_covers;
     ScreenChanges *m_screenChanges;
+    std::unique_ptr<HostWindow> m_host;
+    FailureNotice *m_failureNotice = nullptr;
+    ScaledPreview *m_preview = nullptr;
+    bool m_embedded = false;
+    bool m_hostHoldsTheStack = true;
 
     DirectoryEnumeration m_enumeration;
     PhotoCycle m_photoCycle{m_enumeration};

@@ -38,3 +38,15 @@ void CentreAndStack(SaverStack &stack, const ScreenTwips &screen)
     stack.Image2.left = (screen.width() - stack.Image2.width) / 2;
     stack.Image2.top = stack.panYear.top + stack.panYear.height;
 }
+
+bool HoldsTheStack(const SaverStack &stack, const ScreenTwips &screen)
+{
+    const float height = stack.SSPanel1.height + stack.panYear.height + stack.Image2.height;
+    return screen.width() >= stack.SSPanel1.width && screen.height() >= height;
+}
+
+QRect FittedInto(const QSize &picture, const QSize &room)
+{
+    const QSize fitted = picture.scaled(room, Qt::KeepAspectRatio);
+    return QRect(QPoint((room.width() - fitted.width()) / 2, (room.height() - fitted.height()) / 2), fitted);
+}

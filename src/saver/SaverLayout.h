@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+#include <QSize>
 #include <QtGlobal>
 
 #include <functional>
@@ -51,3 +53,10 @@ void OffsetFrameForScreen(SaverStack &stack, const ScreenTwips &screen);
 // fresh read of it, and stacks the caption bar under the frame and the banner under the
 // caption bar, in that order and each from the values the step before left.
 void CentreAndStack(SaverStack &stack, const ScreenTwips &screen);
+
+// True when the screen is large enough for the whole stack (the frame, the caption bar and the
+// banner), as a daemon's window on a monitor is and its settings dialog's preview is not.
+bool HoldsTheStack(const SaverStack &stack, const ScreenTwips &screen);
+
+// Where a picture goes to be shown whole in room, scaled to fit it and centred.
+QRect FittedInto(const QSize &picture, const QSize &room);

@@ -1,36 +1,63 @@
 #include "startup/Module1.h"
 
 #include "platform/App.h"
+#include "platform/HostWindow.h"
 #include "platform/Panel3D.h"
 #include "platform/ProgramEnd.h"
 #include "saver/Form1.h"
 #include "settings/ProgramSettings.h"
 #include "settings_window/frmSSSettings.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr int kSettingsModeStartMs = 1000;
 
-bool isSettingsMode(const QString &commandLine)
+constexpr int kExitStatusNoWindow = 1;
+
+// The window of another program that saver mode draws into, or null for the full screen.
+std::unique_ptr<HostWindow> hostFor(const SaverTarget &target)
 {
-    return commandLine.left(2) == QStringLiteral("/c");
+    QString why;
+    std::unique_ptr<HostWindow> host;
+    switch (target.kind) {
+    case SaverTarget::Kind::FullScreen:
+        return nullptr;
+    case SaverTarget::Kind::RootWindow:
+        host = HostWindow::root(&why);
+        break;
+    case SaverTarget::Kind::Window:
+        host = HostWindow::find(target.window, &why);
+        break;
+    }
+    if (!host) {
+        std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(why));
+        TerminateProgram(kExitStatusNoWindow);
+    }
+    return host;
 }
 
 } // namespace
 
-void Main()
+bool IsSettingsMode(const QString &commandLine)
+{
+    return commandLine.left(2) == QStringLiteral("/c");
+}
+
+void Main(const SaverTarget &target)
 {
     if (App::PrevInstance()) {
         qCDebug(lcLifecycle) << "previous instance found";
         EndProgram();
     }
 
-    if (isSettingsMode(App::Command())) {
+    if (IsSettingsMode(App::Command())) {
         IntervalMs = kSettingsModeStartMs;
         auto *settings = new frmSSSettings(EndProgram);
         settings->showModeless();
     } else {
-        auto *saver = new Form1(EndProgram);
+        auto *saver = new Form1(EndProgram, hostFor(target));
         saver->showModeless();
         saver->panYear().setVisible(true);
     }

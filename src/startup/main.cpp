@@ -5,18 +5,40 @@
 #include "platform/RuntimeError.h"
 #include "platform/TerminationSignals.h"
 #include "startup/Module1.h"
+#include "startup/SaverTarget.h"
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+// The daemon's window for this monitor, null when the variable is not set.
+QString daemonWindow()
+{
+    return qEnvironmentVariableIsSet("XSCREENSAVER_WINDOW") ? qEnvironmentVariable("XSCREENSAVER_WINDOW") : QString();
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     // Taken before Qt removes the options it recognises from argv.
     const QString commandLine = App::commandLineFrom(argc, argv);
+    const SaverTarget target =
+        IsSettingsMode(commandLine) ? SaverTarget() : SaverTargetFrom(App::argumentsFrom(argc, argv), daemonWindow());
+    if (!target.warning.isEmpty())
+        std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(target.warning));
     Application application(argc, argv);
-    const InstanceLock instanceLock;
-    App::setStartupFacts(commandLine, instanceLock.anotherInstanceRuns());
+    // A daemon runs a copy per monitor and one for its preview, on purpose; a full-screen
+    // saver runs once.
+    std::optional<InstanceLock> instanceLock;
+    if (!target.drawsIntoAWindow())
+        instanceLock.emplace();
+    App::setStartupFacts(commandLine, instanceLock && instanceLock->anotherInstanceRuns());
     const TerminationSignals terminationSignals;
 
     try {
-        Main();
+        Main(target);
     } catch (const RuntimeError &error) {
         ReportUncaughtError(error);
     } catch (const std::exception &error) {
