@@ -1,0 +1,213 @@
+#include "IsolatedUserDirs.h"
+#include "ProgramProcess.h"
+#include "SaverSettings.h"
+#include "TestPictures.h"
+#include "XDoTool.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+
+// The real program drawing into another program's window on a real X server (Xvfb,
+// 1024 × 768), as a screen-saver daemon's settings dialog runs it for its preview: an
+// xmessage window stands in for the dialog's preview area.
+class TestSaverInAWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void previewIsDrawnInsideTheWindowScaledDown();
+    void inputOverThePreviewIsLeftAlone();
+    void destroyingTheWindowEndsTheSaver();
+    void copiesInTwoWindowsRunSideBySide();
+    void missingPhotographsAreSaidInThePicture();
+
+private:
+    // A window of another program at the given place; its id, or empty.
+    QString openHost(const QRect &geometry);
+    void startInto(ProgramProcess &program, const QString &window);
+    static QColor pixelAt(const QPoint &point);
+    // How much of the area of the screen shows the colour, from 0 to 1.
+    static double shareOfColour(const QRect &area, const QColor &colour);
+    static QString parentOf(const QString &window);
+
+    IsolatedUserDirs m_userDirs;
+    QTemporaryDir m_root;
+    QString m_photoDir;
+    QList<std::shared_ptr<QProcess>> m_hosts;
+};
+
+void TestSaverInAWindow::initTestCase()
+{
+    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
+    m_userDirs.applyToThisProcess();
+    QVERIFY(m_root.isValid());
+    m_photoDir = m_root.path() + QStringLiteral("/draviks/");
+    QVERIFY(QDir().mkpath(m_photoDir));
+    QVERIFY(TestPictures::WriteFile(m_photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
+    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
+}
+
+void TestSaverInAWindow::cleanup()
+{
+    for (const std::shared_ptr<QProcess> &host : std::as_const(m_hosts)) {
+        host->kill();
+        host->waitForFinished(5000);
+    }
+    m_hosts.clear();
+    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
+}
+
+QString TestSaverInAWindow::openHost(const QRect &geometry)
+{
+    auto host = std::make_shared<QProcess>();
+    const QString title = QStringLiteral("host-%1").arg(m_hosts.size());
+    host->start(
+        QStringLiteral("xmessage"),
+        {QStringLiteral("-title"), title, QStringLiteral("-geometry"),
+         QStringLiteral("%1x%2+%3+%4").arg(geometry.width()).arg(geometry.height()).arg(geometry.x()).arg(geometry.y()),
+         QStringLiteral("a window of another program")});
+    if (!host->waitForStarted(5000))
+        return {};
+    m_hosts.append(host);
+    return XDoTool::waitForWindow(title);
+}
+
+void TestSaverInAWindow::startInto(ProgramProcess &program, const QString &window)
+{
+    QVERIFY(program.start({QStringLiteral("--window-id"), QStringLiteral("0x%1").arg(window.toULongLong(), 0, 16)}));
+}
+
+QColor TestSaverInAWindow::pixelAt(const QPoint &point)
+{
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0, point.x(), point.y(), 1, 1).toImage();
+    return shot.isNull() ? QColor() : shot.pixelColor(0, 0);
+}
+
+double TestSaverInAWindow::shareOfColour(const QRect &area, const QColor &colour)
+{
+    const QImage shot =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+    int matching = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x)
+            matching += TestPictures::IsColour(shot.pixel(x, y), colour, 12) ? 1 : 0;
+    }
+    return shot.isNull() ? 0.0 : double(matching) / (shot.width() * shot.height());
+}
+
+QString TestSaverInAWindow::parentOf(const QString &window)
+{
+    QProcess xwininfo;
+    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), window});
+    xwininfo.waitForFinished(5000);
+    const QRegularExpressionMatch parent = QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)"))
+                                               .match(QString::fromLocal8Bit(xwininfo.readAllStandardOutput()));
+    return parent.hasMatch() ? QString::number(parent.captured(1).toULongLong(nullptr, 16)) : QString();
+}
+
+void TestSaverInAWindow::previewIsDrawnInsideTheWindowScaledDown()
+{
+    const QString host = openHost(QRect(50, 50, 400, 300));
+    QVERIFY(!host.isEmpty());
+    const QColor outside = pixelAt(QPoint(700, 600));
+
+    ProgramProcess program(m_userDirs.environment());
+    startInto(program, host);
+    // The stack as on an 800 × 600 screen at half size: the red photo's middle at about
+    // (200, 122) of the preview, the banner below it.
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
+    QCOMPARE(pixelAt(QPoint(700, 600)), outside);
+
+    // No window of its own: whatever the saver shows lies inside the host.
+    const QString windows = XDoTool::run({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--pid"), QString::number(program.processId())});
+    QVERIFY(!windows.isEmpty());
+    for (const QString &window : windows.split(QLatin1Char('\n')))
+        QCOMPARE(parentOf(window), host);
+
+    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
+    QVERIFY(program.waitForExit());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+}
+
+void TestSaverInAWindow::inputOverThePreviewIsLeftAlone()
+{
+    const QString host = openHost(QRect(50, 50, 400, 300));
+    ProgramProcess program(m_userDirs.environment());
+    startInto(program, host);
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
+
+    for (int i = 0; i < 8; ++i)
+        QVERIFY(XDoTool::mouseMove(100 + 30 * i, 100 + 20 * i));
+    QVERIFY(XDoTool::click(1));
+    QVERIFY(XDoTool::key(QStringLiteral("space")));
+    QTest::qWait(1000);
+    QVERIFY2(program.isRunning(), qPrintable(program.standardError()));
+}
+
+void TestSaverInAWindow::destroyingTheWindowEndsTheSaver()
+{
+    const QString host = openHost(QRect(50, 50, 400, 300));
+    ProgramProcess program(m_userDirs.environment());
+    startInto(program, host);
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
+
+    m_hosts.constLast()->kill();
+    QVERIFY(program.waitForExit());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+}
+
+void TestSaverInAWindow::copiesInTwoWindowsRunSideBySide()
+{
+    const QString left = openHost(QRect(20, 400, 400, 300));
+    const QString right = openHost(QRect(520, 400, 400, 300));
+    ProgramProcess first(m_userDirs.environment());
+    ProgramProcess second(m_userDirs.environment());
+    startInto(first, left);
+    startInto(second, right);
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(220, 522)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(720, 522)).rgb(), Qt::red), 10000);
+    QVERIFY(first.isRunning());
+    QVERIFY(second.isRunning());
+
+    // They hold no lock, so the full-screen saver still starts beside them.
+    QProcessEnvironment env = m_userDirs.environment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
+    ProgramProcess fullScreen(env);
+    QVERIFY(fullScreen.start());
+    QVERIFY2(fullScreen.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(fullScreen.standardError()));
+    QCOMPARE(::kill(pid_t(fullScreen.processId()), SIGTERM), 0);
+    QVERIFY(fullScreen.waitForExit());
+}
+
+void TestSaverInAWindow::missingPhotographsAreSaidInThePicture()
+{
+    StoreSaverSettings(QStringLiteral("1"), m_root.path() + QStringLiteral("/no such directory/"));
+    const QString host = openHost(QRect(50, 50, 400, 300));
+    QProcessEnvironment env = m_userDirs.environment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
+    ProgramProcess program(env);
+    startInto(program, host);
+    QVERIFY2(program.waitForStderr(QStringLiteral("Timer1_Timer failed")), qPrintable(program.standardError()));
+    QVERIFY(program.waitForStderr(QStringLiteral("Timer1_Timer failed"), 3000));
+
+    // The notice's dark grey box over the middle of the preview, and no message box anywhere.
+    QTRY_VERIFY_WITH_TIMEOUT(shareOfColour(QRect(220, 185, 60, 30), QColor(48, 48, 48)) > 0.5, 5000);
+    QVERIFY(XDoTool::waitForWindow(QStringLiteral("The Dravik Quintavel Screen Saver"), 1500).isEmpty());
+    QVERIFY(program.isRunning());
+}
+
+QTEST_MAIN(TestSaverInAWindow)
+#include "tst_saver_in_a_window.moc"
