@@ -27,6 +27,7 @@ private slots:
 
     void previewIsDrawnInsideTheWindowScaledDown();
     void inputOverThePreviewIsLeftAlone();
+    void aWindowLargeEnoughShowsTheStackAtItsSizeAndFollowsIt();
     void destroyingTheWindowEndsTheSaver();
     void copiesInTwoWindowsRunSideBySide();
     void missingPhotographsAreSaidInThePicture();
@@ -154,6 +155,28 @@ void TestSaverInAWindow::inputOverThePreviewIsLeftAlone()
     QVERIFY(XDoTool::key(QStringLiteral("space")));
     QTest::qWait(1000);
     QVERIFY2(program.isRunning(), qPrintable(program.standardError()));
+}
+
+void TestSaverInAWindow::aWindowLargeEnoughShowsTheStackAtItsSizeAndFollowsIt()
+{
+    // 900 × 680 holds the whole stack: it is laid out for that size, unscaled, 1400 twips
+    // down, the photo from x 62 to 838 of the window.
+    const QRect geometry(10, 10, 900, 680);
+    const QString host = openHost(geometry);
+    ProgramProcess program(m_userDirs.environment());
+    startInto(program, host);
+    const QPoint nearLeftEdge = geometry.topLeft() + QPoint(70, 300);
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 10000);
+    QVERIFY(!TestPictures::IsColour(pixelAt(geometry.topLeft() + QPoint(450, 60)).rgb(), Qt::red));
+
+    // Wider: the stack is centred anew, so the photo now starts at x 112.
+    bool resized = false;
+    XDoTool::run({QStringLiteral("windowsize"), host, QStringLiteral("1000"), QStringLiteral("680")}, &resized);
+    QVERIFY(resized);
+    QTRY_VERIFY_WITH_TIMEOUT(!TestPictures::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 5000);
+    QVERIFY(TestPictures::IsColour(pixelAt(geometry.topLeft() + QPoint(120, 300)).rgb(), Qt::red));
+    QVERIFY(TestPictures::IsColour(pixelAt(geometry.topLeft() + QPoint(880, 300)).rgb(), Qt::red));
+    QVERIFY(program.isRunning());
 }
 
 void TestSaverInAWindow::destroyingTheWindowEndsTheSaver()
