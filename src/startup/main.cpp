@@ -1,5 +1,6 @@
 #include "platform/App.h"
 #include "platform/Application.h"
+#include "platform/BrokenPipe.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramEnd.h"
 #include "platform/RuntimeError.h"
@@ -8,6 +9,7 @@
 
 int main(int argc, char **argv)
 {
+    IgnoreBrokenPipe();
     // Taken before Qt removes the options it recognises from argv.
     const QString commandLine = App::commandLineFrom(argc, argv);
     Application application(argc, argv);

@@ -14,6 +14,10 @@ public:
     explicit ProgramProcess(const QProcessEnvironment &environment);
     ~ProgramProcess();
 
+    // Connects the program's standard error to a pipe that nobody reads, as when whoever
+    // started it has gone away: every write there fails. The program starts with SIGPIPE at
+    // its default effect, as a daemon would start it. Call before start().
+    bool setStandardErrorToClosedPipe();
     // Starts the program with the given arguments; false when it could not be started.
     bool start(const QStringList &arguments = {});
     // Waits until standard error holds text, or the timeout runs out.
@@ -30,4 +34,6 @@ public:
 private:
     QProcess m_process;
     QString m_stderr;
+    // The writing end of the closed pipe, handed to the program at start.
+    int m_closedPipe = -1;
 };
