@@ -1,5 +1,7 @@
 #include "platform/App.h"
 #include "platform/Application.h"
+#include "platform/BrokenPipe.h"
+#include "platform/DesktopConnection.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramEnd.h"
 #include "platform/RuntimeError.h"
@@ -22,13 +24,16 @@ QString daemonWindow()
 
 int main(int argc, char **argv)
 {
+    IgnoreBrokenPipe();
     // Taken before Qt removes the options it recognises from argv.
     const QString commandLine = App::commandLineFrom(argc, argv);
     const SaverTarget target =
         IsSettingsMode(commandLine) ? SaverTarget() : SaverTargetFrom(App::argumentsFrom(argc, argv), daemonWindow());
     if (!target.warning.isEmpty())
         std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(target.warning));
+    DesktopConnectionWatch desktopConnection;
     Application application(argc, argv);
+    desktopConnection.reached();
     // A daemon runs a copy per monitor and one for its preview, on purpose; a full-screen
     // saver runs once.
     std::optional<InstanceLock> instanceLock;

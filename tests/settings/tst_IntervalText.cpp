@@ -48,13 +48,63 @@ void IntervalTextTest::convertsNumbers_data()
     QTest::newRow("smallest") << QStringLiteral("-2147483648") << (-2147483647 - 1);
     QTest::newRow("rounds to largest") << QStringLiteral("2147483646.5") << 2147483646;
     QTest::newRow("rounds to smallest") << QStringLiteral("-2147483648.4") << (-2147483647 - 1);
+
+    QTest::newRow("exponent") << QStringLiteral("1e1") << 10;
+    QTest::newRow("exponent, capital E") << QStringLiteral("2.5E1") << 25;
+    QTest::newRow("exponent, plus") << QStringLiteral("1e+2") << 100;
+    QTest::newRow("exponent zero") << QStringLiteral("7e0") << 7;
+    QTest::newRow("exponent, blanks around") << QStringLiteral(" \t1e1 ") << 10;
+    QTest::newRow("exponent after leading point") << QStringLiteral(".5e1") << 5;
+    QTest::newRow("exponent after trailing point") << QStringLiteral("5.e1") << 50;
+    QTest::newRow("exponent with leading zeros") << QStringLiteral("1e0000000000000000000003") << 1000;
+    QTest::newRow("negative exponent, half to even, down") << QStringLiteral("25e-1") << 2;
+    QTest::newRow("negative exponent, half to even, up") << QStringLiteral("35e-1") << 4;
+    QTest::newRow("negative exponent, half to even, zero") << QStringLiteral("5e-1") << 0;
+    QTest::newRow("negative exponent, negative half") << QStringLiteral("-25e-1") << -2;
+    QTest::newRow("negative exponent, below one tenth") << QStringLiteral("9e-2") << 0;
+    QTest::newRow("negative exponent, just above half") << QStringLiteral("2500000000000000000001e-21") << 3;
+    QTest::newRow("negative exponent, half with trailing zeros") << QStringLiteral("2500e-3") << 2;
+    QTest::newRow("negative exponent over many digits") << QStringLiteral("100000000000000000000e-20") << 1;
+    QTest::newRow("exponent lifts a small fraction") << QStringLiteral("0.00000000000000000001e20") << 1;
+    QTest::newRow("exponent, largest") << QStringLiteral("2.147483647e9") << 2147483647;
+    QTest::newRow("exponent, smallest") << QStringLiteral("-2.147483648E9") << (-2147483647 - 1);
+    QTest::newRow("exponent, ten digits") << QStringLiteral("1e9") << 1000000000;
+    QTest::newRow("exponent, rounds to largest") << QStringLiteral("21474836465e-1") << 2147483646;
+    QTest::newRow("zero, huge exponent") << QStringLiteral("0e999999999") << 0;
+    QTest::newRow("zeros, huge exponent") << QStringLiteral("-000.000e99999999999999999999") << 0;
+    QTest::newRow("huge negative exponent") << QStringLiteral("1e-999999") << 0;
+    QTest::newRow("huger negative exponent") << QStringLiteral("-1e-99999999999999999999") << 0;
+
+    QTest::newRow("hex") << QStringLiteral("&H10") << 16;
+    QTest::newRow("hex, small letters") << QStringLiteral("&h1f") << 31;
+    QTest::newRow("hex, capital letters") << QStringLiteral("&H1F") << 31;
+    QTest::newRow("hex, mixed letters") << QStringLiteral("&haBc") << 2748;
+    QTest::newRow("hex, E is a digit") << QStringLiteral("&H1E1") << 481;
+    QTest::newRow("hex, blanks around") << QStringLiteral("\t &H10  ") << 16;
+    QTest::newRow("hex zero") << QStringLiteral("&H0") << 0;
+    QTest::newRow("hex, largest 16-bit positive") << QStringLiteral("&H7FFF") << 32767;
+    QTest::newRow("hex, leading zeros") << QStringLiteral("&H0000000000000000007FFF") << 32767;
+    QTest::newRow("hex, smallest beyond 16 bits") << QStringLiteral("&H10000") << 65536;
+    QTest::newRow("hex, largest") << QStringLiteral("&H7FFFFFFF") << 2147483647;
+    QTest::newRow("octal") << QStringLiteral("&O20") << 16;
+    QTest::newRow("octal, small letter") << QStringLiteral("&o20") << 16;
+    QTest::newRow("octal without letter") << QStringLiteral("&20") << 16;
+    QTest::newRow("octal zero without letter") << QStringLiteral("&0") << 0;
+    QTest::newRow("octal, largest 16-bit positive") << QStringLiteral("&O77777") << 32767;
+    QTest::newRow("octal, smallest beyond 16 bits") << QStringLiteral("&O200000") << 65536;
+    QTest::newRow("octal, largest") << QStringLiteral("&O17777777777") << 2147483647;
+    QTest::newRow("octal without letter, largest") << QStringLiteral("&17777777777") << 2147483647;
 }
 
 void IntervalTextTest::convertsNumbers()
 {
     QFETCH(QString, text);
     QFETCH(qint32, expected);
-    QCOMPARE(IntervalFromText(text), expected);
+    try {
+        QCOMPARE(IntervalFromText(text), expected);
+    } catch (const RuntimeError &e) {
+        QFAIL(qPrintable(e.message()));
+    }
 }
 
 void IntervalTextTest::rejectsText_data()
@@ -70,7 +120,6 @@ void IntervalTextTest::rejectsText_data()
     QTest::newRow("trailing letter") << QStringLiteral("5s") << typeMismatch;
     QTest::newRow("inner blank") << QStringLiteral("5 5") << typeMismatch;
     QTest::newRow("blank after sign") << QStringLiteral("- 5") << typeMismatch;
-    QTest::newRow("exponent") << QStringLiteral("1e3") << typeMismatch;
     QTest::newRow("hexadecimal") << QStringLiteral("0x10") << typeMismatch;
     QTest::newRow("double sign") << QStringLiteral("--5") << typeMismatch;
     QTest::newRow("sign only") << QStringLiteral("+") << typeMismatch;
@@ -85,6 +134,56 @@ void IntervalTextTest::rejectsText_data()
     QTest::newRow("rounds below smallest") << QStringLiteral("-2147483648.6") << overflow;
     QTest::newRow("forty digits") << QStringLiteral("1234567890123456789012345678901234567890") << overflow;
     QTest::newRow("forty digits, negative") << QStringLiteral("-9999999999999999999999999999999999999999") << overflow;
+
+    QTest::newRow("exponent without digits") << QStringLiteral("1e") << typeMismatch;
+    QTest::newRow("exponent sign without digits") << QStringLiteral("1e+") << typeMismatch;
+    QTest::newRow("exponent without number") << QStringLiteral("e1") << typeMismatch;
+    QTest::newRow("exponent after point only") << QStringLiteral(".e1") << typeMismatch;
+    QTest::newRow("fractional exponent") << QStringLiteral("1e1.5") << typeMismatch;
+    QTest::newRow("two exponents") << QStringLiteral("1e1e1") << typeMismatch;
+    QTest::newRow("blank before exponent") << QStringLiteral("1 e1") << typeMismatch;
+    QTest::newRow("blank in exponent") << QStringLiteral("1e 1") << typeMismatch;
+    QTest::newRow("exponent letter D") << QStringLiteral("1d1") << typeMismatch;
+    QTest::newRow("exponent, letters after") << QStringLiteral("1e1x") << typeMismatch;
+    QTest::newRow("exponent, above largest") << QStringLiteral("2.147483648e9") << overflow;
+    QTest::newRow("exponent, below smallest") << QStringLiteral("-2.147483649e9") << overflow;
+    QTest::newRow("exponent, rounds above largest") << QStringLiteral("21474836475e-1") << overflow;
+    QTest::newRow("exponent, eleven digits") << QStringLiteral("1e10") << overflow;
+    QTest::newRow("exponent, fraction to eleven digits") << QStringLiteral("0.1e11") << overflow;
+    QTest::newRow("huge exponent") << QStringLiteral("1e999999999") << overflow;
+    QTest::newRow("huge exponent, negative") << QStringLiteral("-1e999999999") << overflow;
+    QTest::newRow("huger exponent") << QStringLiteral("1e99999999999999999999") << overflow;
+    QTest::newRow("huge exponent, then letters") << QStringLiteral("1e999999999x") << typeMismatch;
+
+    QTest::newRow("ampersand only") << QStringLiteral("&") << typeMismatch;
+    QTest::newRow("hex without digits") << QStringLiteral("&H") << typeMismatch;
+    QTest::newRow("octal without digits") << QStringLiteral("&O") << typeMismatch;
+    QTest::newRow("hex, not a digit") << QStringLiteral("&H1G") << typeMismatch;
+    QTest::newRow("octal, not a digit") << QStringLiteral("&O8") << typeMismatch;
+    QTest::newRow("octal without letter, not a digit") << QStringLiteral("&19") << typeMismatch;
+    QTest::newRow("hex, blank inside") << QStringLiteral("&H 10") << typeMismatch;
+    QTest::newRow("blank after ampersand") << QStringLiteral("& H10") << typeMismatch;
+    QTest::newRow("hex, minus before") << QStringLiteral("-&H10") << typeMismatch;
+    QTest::newRow("hex, plus before") << QStringLiteral("+&H10") << typeMismatch;
+    QTest::newRow("hex, sign after prefix") << QStringLiteral("&H-1") << typeMismatch;
+    QTest::newRow("hex, point") << QStringLiteral("&H1.8") << typeMismatch;
+    QTest::newRow("hex, type suffix") << QStringLiteral("&H10&") << typeMismatch;
+    QTest::newRow("binary") << QStringLiteral("&B101") << typeMismatch;
+    QTest::newRow("hex, full-width digit") << QStringLiteral("&H\uFF11") << typeMismatch;
+    QTest::newRow("hex, many digits then a letter") << QStringLiteral("&HFFFFFFFFFFFFFFFFFFFFZ") << typeMismatch;
+    QTest::newRow("hex, 16-bit sign bit") << QStringLiteral("&H8000") << overflow;
+    QTest::newRow("hex, 16-bit minus one") << QStringLiteral("&HFFFF") << overflow;
+    QTest::newRow("hex, 16-bit minus one with leading zeros") << QStringLiteral("&H0000FFFF") << overflow;
+    QTest::newRow("hex, 32-bit sign bit") << QStringLiteral("&H80000000") << overflow;
+    QTest::newRow("hex, 32-bit minus one") << QStringLiteral("&HFFFFFFFF") << overflow;
+    QTest::newRow("hex, beyond 32 bits") << QStringLiteral("&H100000000") << overflow;
+    QTest::newRow("hex, forty digits") << QStringLiteral("&HFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF") << overflow;
+    QTest::newRow("octal, 16-bit sign bit") << QStringLiteral("&O100000") << overflow;
+    QTest::newRow("octal, 16-bit minus one") << QStringLiteral("&O177777") << overflow;
+    QTest::newRow("octal, 32-bit sign bit") << QStringLiteral("&O20000000000") << overflow;
+    QTest::newRow("octal, 32-bit minus one") << QStringLiteral("&O37777777777") << overflow;
+    QTest::newRow("octal, beyond 32 bits") << QStringLiteral("&O40000000000") << overflow;
+    QTest::newRow("octal without letter, 16-bit sign bit") << QStringLiteral("&100000") << overflow;
 }
 
 void IntervalTextTest::rejectsText()

@@ -2,6 +2,11 @@
 
 #include <QDeadlineTimer>
 
+#include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 ProgramProcess::ProgramProcess(const QProcessEnvironment &environment)
 {
     m_process.setProcessEnvironment(environment);
@@ -15,13 +20,36 @@ ProgramProcess::~ProgramProcess()
         m_process.kill();
         m_process.waitForFinished(5000);
     }
+    if (m_closedPipe >= 0)
+        ::close(m_closedPipe);
+}
+
+bool ProgramProcess::setStandardErrorToClosedPipe()
+{
+    int ends[2] = {-1, -1};
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return false;
+    ::close(ends[0]);
+    m_closedPipe = ends[1];
+    // Runs in the child between fork and exec, after QProcess has set up its channels.
+    m_process.setChildProcessModifier([writeEnd = m_closedPipe] {
+        ::dup2(writeEnd, STDERR_FILENO);
+        ::signal(SIGPIPE, SIG_DFL);
+    });
+    return true;
 }
 
 bool ProgramProcess::start(const QStringList &arguments)
 {
     m_process.setArguments(arguments);
     m_process.start();
-    return m_process.waitForStarted(10000);
+    const bool started = m_process.waitForStarted(10000);
+    if (m_closedPipe >= 0) {
+        // Only the program holds the pipe now.
+        ::close(m_closedPipe);
+        m_closedPipe = -1;
+    }
+    return started;
 }
 
 QString ProgramProcess::standardError()

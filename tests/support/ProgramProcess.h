@@ -16,6 +16,10 @@ public:
 
     // Where the program starts; the caller's directory unless set.
     void setWorkingDirectory(const QString &directory) { m_process.setWorkingDirectory(directory); }
+    // Connects the program's standard error to a pipe that nobody reads, as when whoever
+    // started it has gone away: every write there fails. The program starts with SIGPIPE at
+    // its default effect, as a daemon would start it. Call before start().
+    bool setStandardErrorToClosedPipe();
     // Starts the program with the given arguments; false when it could not be started.
     bool start(const QStringList &arguments = {});
     // Waits until standard error holds text, or the timeout runs out.
@@ -32,4 +36,6 @@ public:
 private:
     QProcess m_process;
     QString m_stderr;
+    // The writing end of the closed pipe, handed to the program at start.
+    int m_closedPipe = -1;
 };
