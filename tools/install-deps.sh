@@ -10,6 +10,7 @@ packages=(
   libgl-dev fonts-dejavu-core fonts-liberation2 fontconfig
   xvfb xauth xdotool x11-utils openbox wmctrl
   dpkg-dev file desktop-file-utils
+  xscreensaver procps util-linux
 )
 
 missing=()

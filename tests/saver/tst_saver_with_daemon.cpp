@@ -1,0 +1,566 @@
+#include "SaverSettings.h"
+#include "TestPictures.h"
+#include "XDoTool.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <grp.h>
+#include <optional>
+#include <pwd.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// The real program as the display mode of Debian's X screen-saver daemon, on a real X server
+// (Xvfb, 1024 × 768): the daemon starts it into its own window on activation and ends it on
+// deactivation. The daemon refuses to run display modes as root, so it runs as the
+// unprivileged "nobody", with a throwaway home this test owns. At this size the photo fills
+// x 124..900, y 101..573.
+class TestSaverWithDaemon : public QObject
+{
+    Q_OBJECT
+
+public:
+    ~TestSaverWithDaemon() override;
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void cleanupTestCase();
+
+    void activationShowsThePhotoInsideTheDaemonsWindow();
+    void eachActivationStartsAFreshSaver();
+
+private:
+    struct Activation
+    {
+        pid_t pid = 0;
+        QString window; // the daemon's window the saver was started into, as a decimal id
+    };
+
+    // The tools and the user; false, and what is missing, when one is not there.
+    bool prerequisitesMet(QString *missing);
+    bool prepareHome();
+    bool startDaemon();
+    void stopEverything();
+
+    QStringList asUser(const QStringList &command) const;
+    // Runs the command as the user, with the user's environment; its exit code, or -1.
+    int runAsUser(const QStringList &command, QString *output = nullptr) const;
+    bool control(const QString &command) const;
+    QString daemonLog() const;
+    // The whole log on standard error, for a failure's reader: too long for a check's message.
+    void showDaemonLog() const;
+
+    // Activates the daemon and waits until the saver it starts shows the photo.
+    void activate(Activation *activation);
+    // Deactivates the daemon and waits until that saver has ended well.
+    void deactivate(const Activation &activation);
+    // The saver the daemon says it started, in its log after logOffset; pid 0 when none yet.
+    Activation startedSaver(qsizetype logOffset) const;
+    QList<pid_t> runningSavers() const;
+
+    static QString rootWindow();
+    static QString parentOf(const QString &window);
+    // How much of the area of the screen shows the colour, from 0 to 1.
+    static double shareOfColour(const QRect &area, const QColor &colour);
+
+    // The photo area less a few pixels at the edges, where scaling may blend.
+    const QRect m_photoArea = QRect(QPoint(128, 105), QPoint(896, 569));
+
+    uid_t m_uid = 0;
+    gid_t m_gid = 0;
+    QTemporaryDir m_base;
+    QString m_home;
+    QString m_binary;
+    QString m_logPath;
+    QProcessEnvironment m_userEnvironment;
+    QProcess m_daemon;
+    QList<pid_t> m_savers;
+    bool m_failed = false;
+};
+
+namespace {
+
+constexpr auto kUserName = "nobody";
+constexpr auto kGroupName = "nogroup";
+
+bool inCi()
+{
+    return qEnvironmentVariable("CI") == QLatin1String("true");
+}
+
+bool chownTree(const QString &path, uid_t uid, gid_t gid)
+{
+    if (::lchown(QFile::encodeName(path).constData(), uid, gid) != 0)
+        return false;
+    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        if (::lchown(QFile::encodeName(it.next()).constData(), uid, gid) != 0)
+            return false;
+    }
+    return true;
+}
+
+bool processExists(pid_t pid)
+{
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+// Waits until the process is gone. This process is a subreaper, so the saver comes to it once
+// the daemon's helper that started it has exited: its wait status is then set. Left unset
+// when someone else reaped it.
+bool waitForEnd(pid_t pid, int timeoutMs, std::optional<int> *status)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    do {
+        int waitStatus = 0;
+        const pid_t reaped = ::waitpid(pid, &waitStatus, WNOHANG);
+        if (reaped == pid) {
+            *status = waitStatus;
+            return true;
+        }
+        if (reaped == -1 && errno == ECHILD && !processExists(pid))
+            return true;
+        QThread::msleep(50);
+    } while (!deadline.hasExpired());
+    return false;
+}
+
+} // namespace
+
+TestSaverWithDaemon::~TestSaverWithDaemon()
+{
+    // Also when the test ends early: no daemon or saver outlives it.
+    stopEverything();
+}
+
+bool TestSaverWithDaemon::prerequisitesMet(QString *missing)
+{
+    const QStringList tools = {QStringLiteral("xscreensaver"), QStringLiteral("xscreensaver-command"),
+                               QStringLiteral("setpriv"),      QStringLiteral("pgrep"),
+                               QStringLiteral("xdotool"),      QStringLiteral("xwininfo")};
+    for (const QString &tool : tools) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) {
+            *missing = QStringLiteral("%1 is not installed (tools/install-deps.sh)").arg(tool);
+            return false;
+        }
+    }
+    const passwd *user = ::getpwnam(kUserName);
+    const group *userGroup = ::getgrnam(kGroupName);
+    if (!user || !userGroup) {
+        *missing = QStringLiteral("no user %1 or group %2").arg(QLatin1String(kUserName), QLatin1String(kGroupName));
+        return false;
+    }
+    m_uid = user->pw_uid;
+    m_gid = userGroup->gr_gid;
+    return true;
+}
+
+void TestSaverWithDaemon::initTestCase()
+{
+    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
+    if (::geteuid() != 0) {
+        // CI runs as root: there a missing root is a broken set-up, not a reason to skip.
+        const char *why = "needs root, to run the daemon as the unprivileged user \"nobody\"";
+        if (inCi())
+            QFAIL(why);
+        QSKIP(why);
+    }
+    // tools/install-deps.sh installs every tool, so a missing one fails everywhere.
+    QString missing;
+    QVERIFY2(prerequisitesMet(&missing), qPrintable(missing));
+    // The daemon's helper exits as soon as it has signalled the saver; the orphaned saver then
+    // comes to this process, which can so see how it ended.
+    QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1UL, 0UL, 0UL, 0UL), 0);
+    QVERIFY(prepareHome());
+    QVERIFY(startDaemon());
+}
+
+bool TestSaverWithDaemon::prepareHome()
+{
+    if (!m_base.isValid())
+        return false;
+    // Only the user's home inside is open to it; the base just lets it pass.
+    QFile::setPermissions(m_base.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
+    m_home = m_base.filePath(QStringLiteral("home"));
+    m_logPath = m_base.filePath(QStringLiteral("daemon.log"));
+    const QString configHome = m_home + QStringLiteral("/.config");
+    const QString runtimeDir = m_home + QStringLiteral("/runtime");
+    const QString photoDir = m_home + QStringLiteral("/draviks/");
+    for (const QString &dir : {configHome, runtimeDir, photoDir, m_home + QStringLiteral("/bin")}) {
+        if (!QDir().mkpath(dir))
+            return false;
+    }
+
+    // A copy the user can surely read, wherever the build tree is, under a path no other
+    // test's saver has, so that looking for the process finds only this one.
+    m_binary = m_home + QStringLiteral("/bin/Dravik2001.scr");
+    if (!QFile::copy(QStringLiteral(DRAVIK_BINARY), m_binary))
+        return false;
+    QFile::setPermissions(m_binary, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    if (!TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")))
+        return false;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configHome);
+    StoreSaverSettings(QStringLiteral("1"), photoDir);
+    if (!QFile::exists(configHome + QStringLiteral("/SCRNSAVE: The Dravik Quintavel 2001.ini")))
+        return false;
+
+    m_userEnvironment.insert(QStringLiteral("HOME"), m_home);
+    m_userEnvironment.insert(QStringLiteral("USER"), QLatin1String(kUserName));
+    m_userEnvironment.insert(QStringLiteral("LOGNAME"), QLatin1String(kUserName));
+    m_userEnvironment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/local/bin:/usr/bin:/bin"));
+    m_userEnvironment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    m_userEnvironment.insert(QStringLiteral("DISPLAY"), qEnvironmentVariable("DISPLAY"));
+    m_userEnvironment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    m_userEnvironment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    // xvfb-run's cookie file is root's alone: the user gets a copy of its own.
+    if (const QString authority = qEnvironmentVariable("XAUTHORITY"); !authority.isEmpty()) {
+        const QString copy = m_home + QStringLiteral("/.Xauthority");
+        if (!QFile::copy(authority, copy))
+            return false;
+        m_userEnvironment.insert(QStringLiteral("XAUTHORITY"), copy);
+    }
+    // In the sanitizer build the saver runs under the same options; the leak suppressions
+    // come along as a copy for the same reason as the program.
+    for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+        QString options = qEnvironmentVariable(name);
+        if (options.isEmpty())
+            continue;
+        const QRegularExpressionMatch suppressions =
+            QRegularExpression(QStringLiteral("suppressions=([^:]+)")).match(options);
+        if (suppressions.hasMatch()) {
+            const QString copy = m_home + QStringLiteral("/") + QLatin1String(name) + QStringLiteral(".supp");
+            if (!QFile::copy(suppressions.captured(1), copy))
+                return false;
+            options.replace(suppressions.capturedStart(1), suppressions.capturedLength(1), copy);
+        }
+        m_userEnvironment.insert(QLatin1String(name), options);
+    }
+
+    // The daemon's own preferences: only our mode, started at once, no locking or fading to
+    // wait through, and no idle activation of its own while the test runs.
+    QFile preferences(m_home + QStringLiteral("/.xscreensaver"));
+    if (!preferences.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    preferences.write(QStringLiteral("mode:\t\tone\n"
+                                     "selected:\t0\n"
+                                     "lock:\t\tFalse\n"
+                                     "fade:\t\tFalse\n"
+                                     "unfade:\t\tFalse\n"
+                                     "splash:\t\tFalse\n"
+                                     "dpmsEnabled:\tFalse\n"
+                                     "timeout:\t0:30:00\n"
+                                     "cycle:\t\t0\n"
+                                     "programs:\t\"Dravik 2001\" %1 --root \\n\\\n"
+                                     "\n")
+                          .arg(m_binary)
+                          .toUtf8());
+    preferences.close();
+
+    if (!chownTree(m_home, m_uid, m_gid))
+        return false;
+    QFile::setPermissions(m_home, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // Whatever the temporary directory is, the user must reach its home through it.
+    const int reachable = runAsUser({QStringLiteral("test"), QStringLiteral("-x"), m_binary, QStringLiteral("-a"),
+                                     QStringLiteral("-w"), runtimeDir});
+    if (reachable != 0)
+        qWarning("%s cannot reach %s (a directory above it is closed to others?)", kUserName, qPrintable(m_home));
+    return reachable == 0;
+}
+
+bool TestSaverWithDaemon::startDaemon()
+{
+    m_daemon.setProcessEnvironment(m_userEnvironment);
+    m_daemon.setWorkingDirectory(m_home);
+    m_daemon.setProcessChannelMode(QProcess::MergedChannels);
+    m_daemon.setStandardOutputFile(m_logPath);
+    const QStringList command =
+        asUser({QStringLiteral("xscreensaver"), QStringLiteral("-no-splash"), QStringLiteral("-verbose")});
+    m_daemon.start(command.constFirst(), command.mid(1));
+    if (!m_daemon.waitForStarted(10000))
+        return false;
+
+    QString version;
+    QDeadlineTimer deadline(20000);
+    while (runAsUser({QStringLiteral("xscreensaver-command"), QStringLiteral("-version")}, &version) != 0) {
+        if (deadline.hasExpired() || m_daemon.state() == QProcess::NotRunning) {
+            qWarning("the daemon did not come up");
+            showDaemonLog();
+            return false;
+        }
+        QThread::msleep(200);
+    }
+    qInfo("%s", qPrintable(version.trimmed()));
+    return true;
+}
+
+QStringList TestSaverWithDaemon::asUser(const QStringList &command) const
+{
+    // The environment stays as this test sets it for the process; only the identity changes.
+    return QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=%1").arg(m_uid),
+                       QStringLiteral("--regid=%1").arg(m_gid), QStringLiteral("--clear-groups"), QStringLiteral("--")}
+    + command;
+}
+
+int TestSaverWithDaemon::runAsUser(const QStringList &command, QString *output) const
+{
+    const QStringList full = asUser(command);
+    QProcess process;
+    process.setProcessEnvironment(m_userEnvironment);
+    process.setWorkingDirectory(QStringLiteral("/"));
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(full.constFirst(), full.mid(1));
+    if (!process.waitForFinished(15000) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished(5000);
+        return -1;
+    }
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAll());
+    return process.exitCode();
+}
+
+bool TestSaverWithDaemon::control(const QString &command) const
+{
+    QString output;
+    const int code = runAsUser({QStringLiteral("xscreensaver-command"), command}, &output);
+    if (code != 0)
+        qWarning("xscreensaver-command %s failed: %s", qPrintable(command), qPrintable(output));
+    return code == 0;
+}
+
+QString TestSaverWithDaemon::daemonLog() const
+{
+    QFile log(m_logPath);
+    return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+}
+
+void TestSaverWithDaemon::showDaemonLog() const
+{
+    std::fprintf(stderr, "--- the daemon's log (%s) ---\n%s--- end of the daemon's log ---\n", qPrintable(m_logPath),
+                 qPrintable(daemonLog()));
+}
+
+TestSaverWithDaemon::Activation TestSaverWithDaemon::startedSaver(qsizetype logOffset) const
+{
+    const QRegularExpression forked(QStringLiteral("forked \"%1 --root\" in pid (\\d+) on window (0x[0-9a-f]+)")
+                                        .arg(QRegularExpression::escape(m_binary)));
+    const QRegularExpressionMatch match = forked.match(daemonLog(), logOffset);
+    if (!match.hasMatch())
+        return {};
+    return {pid_t(match.captured(1).toInt()), QString::number(match.captured(2).toULongLong(nullptr, 16))};
+}
+
+QList<pid_t> TestSaverWithDaemon::runningSavers() const
+{
+    QProcess pgrep;
+    pgrep.start(QStringLiteral("pgrep"),
+                {QStringLiteral("-u"), QString::number(m_uid), QStringLiteral("-x"), QStringLiteral("-f"),
+                 m_binary + QStringLiteral(" --root")});
+    pgrep.waitForFinished(10000);
+    QList<pid_t> pids;
+    const QString found = QString::fromLocal8Bit(pgrep.readAllStandardOutput()).trimmed();
+    for (const QString &pid : found.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        pids.append(pid_t(pid.toInt()));
+    return pids;
+}
+
+QString TestSaverWithDaemon::rootWindow()
+{
+    QProcess xwininfo;
+    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root")});
+    xwininfo.waitForFinished(5000);
+    const QRegularExpressionMatch root = QRegularExpression(QStringLiteral("Window id: (0x[0-9a-f]+)"))
+                                             .match(QString::fromLocal8Bit(xwininfo.readAllStandardOutput()));
+    return root.hasMatch() ? QString::number(root.captured(1).toULongLong(nullptr, 16)) : QString();
+}
+
+QString TestSaverWithDaemon::parentOf(const QString &window)
+{
+    QProcess xwininfo;
+    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), window});
+    xwininfo.waitForFinished(5000);
+    const QRegularExpressionMatch parent = QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)"))
+                                               .match(QString::fromLocal8Bit(xwininfo.readAllStandardOutput()));
+    return parent.hasMatch() ? QString::number(parent.captured(1).toULongLong(nullptr, 16)) : QString();
+}
+
+double TestSaverWithDaemon::shareOfColour(const QRect &area, const QColor &colour)
+{
+    const QImage shot =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+    int matching = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x)
+            matching += TestPictures::IsColour(shot.pixel(x, y), colour) ? 1 : 0;
+    }
+    return shot.isNull() ? 0.0 : double(matching) / (shot.width() * shot.height());
+}
+
+void TestSaverWithDaemon::activate(Activation *activation)
+{
+    QVERIFY2(runningSavers().isEmpty(), "a saver runs before the daemon was activated");
+    QVERIFY(shareOfColour(m_photoArea, Qt::red) < 0.01);
+    const qsizetype logOffset = daemonLog().size();
+    QVERIFY(control(QStringLiteral("-activate")));
+
+    // The one process of our saver, as the user, the one the daemon says it started.
+    QList<pid_t> savers;
+    QTRY_VERIFY2_WITH_TIMEOUT(!(savers = runningSavers()).isEmpty(), "the daemon started no saver", 20000);
+    QCOMPARE(savers.size(), 1);
+    m_savers.append(savers.constFirst());
+    QTRY_VERIFY_WITH_TIMEOUT(startedSaver(logOffset).pid != 0, 10000);
+    *activation = startedSaver(logOffset);
+    QCOMPARE(activation->pid, savers.constFirst());
+
+    // The photo fills its place on the screen, and only its place.
+    QTRY_VERIFY2_WITH_TIMEOUT(shareOfColour(m_photoArea, Qt::red) > 0.98, "the photo is not on the screen", 20000);
+    QVERIFY(shareOfColour(QRect(0, 0, 100, 80), Qt::red) < 0.01);
+
+    // Every window it shows lies in the daemon's window: none is a top-level window. The
+    // daemon labels its own window with the pid of the saver it runs there; that one is not
+    // the saver's.
+    const QString root = rootWindow();
+    QVERIFY(!root.isEmpty());
+    QVERIFY(activation->window != root);
+    QVERIFY(!activation->window.isEmpty());
+    const QString windows = XDoTool::run({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--pid"), QString::number(activation->pid)});
+    QStringList own = windows.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    own.removeAll(activation->window);
+    QVERIFY2(!own.isEmpty(), qPrintable(QStringLiteral("no window of the saver; with its pid: ") + windows));
+    for (const QString &window : std::as_const(own)) {
+        const QString parent = parentOf(window);
+        QVERIFY2(parent != root, qPrintable(QStringLiteral("window %1 is a top-level window").arg(window)));
+        QCOMPARE(parent, activation->window);
+    }
+    QVERIFY(processExists(activation->pid));
+}
+
+void TestSaverWithDaemon::deactivate(const Activation &activation)
+{
+    const qsizetype logOffset = daemonLog().size();
+    QVERIFY(control(QStringLiteral("-deactivate")));
+
+    std::optional<int> status;
+    QVERIFY2(waitForEnd(activation.pid, 15000, &status), "the saver still runs after deactivation");
+    m_savers.removeOne(activation.pid);
+    QVERIFY(runningSavers().isEmpty());
+    // Ended by the daemon, with SIGTERM, on the deactivation.
+    QVERIFY(daemonLog().mid(logOffset).contains(QStringLiteral("killing pid %1 (").arg(activation.pid)));
+    // The daemon reports a display mode that dies on its own; ours ended only when told.
+    const QRegularExpression crashed(
+        QStringLiteral("pid %1 .*(abnormally|unexpectedly terminated|crashed|stopped)").arg(activation.pid));
+    const QRegularExpressionMatch report = crashed.match(daemonLog());
+    QVERIFY2(!report.hasMatch(), qPrintable(report.captured(0)));
+    // The daemon's helper signals the saver, polls for it once and exits; only a saver that
+    // ended within that moment is the helper's to reap, and then the daemon's log (checked
+    // above) is all there is to tell how it ended.
+    if (status) {
+        QVERIFY2(WIFEXITED(*status), qPrintable(QStringLiteral("the saver ended by signal %1").arg(WTERMSIG(*status))));
+        QCOMPARE(WEXITSTATUS(*status), 0);
+    } else {
+        qInfo("the daemon's helper reaped the saver: only its log tells how it ended");
+    }
+
+    // The screen is the desktop's again.
+    QTRY_VERIFY_WITH_TIMEOUT(shareOfColour(m_photoArea, Qt::red) < 0.01, 10000);
+}
+
+void TestSaverWithDaemon::activationShowsThePhotoInsideTheDaemonsWindow()
+{
+    Activation activation;
+    activate(&activation);
+    if (QTest::currentTestFailed())
+        return;
+    deactivate(activation);
+}
+
+void TestSaverWithDaemon::eachActivationStartsAFreshSaver()
+{
+    Activation first;
+    activate(&first);
+    if (QTest::currentTestFailed())
+        return;
+    deactivate(first);
+    if (QTest::currentTestFailed())
+        return;
+
+    Activation second;
+    activate(&second);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(second.pid != first.pid);
+    deactivate(second);
+}
+
+void TestSaverWithDaemon::cleanup()
+{
+    m_failed = m_failed || QTest::currentTestFailed();
+    // A failed check may leave the screen saved: back to the idle state for the next test.
+    if (!m_savers.isEmpty()) {
+        control(QStringLiteral("-deactivate"));
+        for (const pid_t pid : std::as_const(m_savers)) {
+            std::optional<int> status;
+            if (!waitForEnd(pid, 10000, &status)) {
+                ::kill(pid, SIGKILL);
+                waitForEnd(pid, 5000, &status);
+            }
+        }
+        m_savers.clear();
+    }
+}
+
+void TestSaverWithDaemon::cleanupTestCase()
+{
+    stopEverything();
+    if (m_failed)
+        showDaemonLog();
+}
+
+void TestSaverWithDaemon::stopEverything()
+{
+    if (m_daemon.state() != QProcess::NotRunning) {
+        runAsUser({QStringLiteral("xscreensaver-command"), QStringLiteral("-exit")});
+        if (!m_daemon.waitForFinished(10000)) {
+            m_daemon.terminate();
+            if (!m_daemon.waitForFinished(10000)) {
+                m_daemon.kill();
+                m_daemon.waitForFinished(5000);
+            }
+        }
+    }
+    // Savers the daemon no longer knows of, if any, by their pids.
+    if (!m_binary.isEmpty()) {
+        for (const pid_t pid : runningSavers()) {
+            std::optional<int> status;
+            ::kill(pid, SIGKILL);
+            waitForEnd(pid, 5000, &status);
+        }
+    }
+    m_savers.clear();
+    // m_base, the home with it, goes when the test object does; root may remove the user's files.
+}
+
+QTEST_MAIN(TestSaverWithDaemon)
+#include "tst_saver_with_daemon.moc"
