@@ -9,6 +9,7 @@ packages=(
   qt6-image-formats-plugins
   libgl-dev fonts-dejavu-core fonts-liberation2 fontconfig
   xvfb xauth xdotool x11-utils openbox wmctrl
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps
   dpkg-dev file desktop-file-utils
   xscreensaver procps util-linux
 )

@@ -1,6 +1,7 @@
 #include "XDoTool.h"
 
 #include <QDeadlineTimer>
+#include <QHash>
 #include <QProcess>
 #include <QThread>
 
@@ -42,6 +43,55 @@ QString waitForWindow(const QString &title, int timeoutMs)
 QString waitForWindowOfProcess(qint64 pid, int timeoutMs)
 {
     return waitForSearch({QStringLiteral("--pid"), QString::number(pid)}, timeoutMs);
+}
+
+QStringList windowsOfProcess(qint64 pid)
+{
+    bool found = false;
+    const QString ids =
+        run({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(pid)},
+            &found);
+    if (!found || ids.isEmpty())
+        return {};
+    return ids.split(QLatin1Char('\n'));
+}
+
+// xdotool's --shell output: NAME=value lines.
+static QHash<QString, QString> shellValues(const QStringList &arguments)
+{
+    bool ok = false;
+    const QString output = run(arguments, &ok);
+    QHash<QString, QString> values;
+    if (!ok)
+        return values;
+    for (const QString &line : output.split(QLatin1Char('\n'))) {
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals > 0)
+            values.insert(line.left(equals), line.mid(equals + 1));
+    }
+    return values;
+}
+
+QRect windowGeometry(const QString &windowId)
+{
+    const QHash<QString, QString> values =
+        shellValues({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), windowId});
+    if (!values.contains(QStringLiteral("WIDTH")))
+        return {};
+    return QRect(values.value(QStringLiteral("X")).toInt(), values.value(QStringLiteral("Y")).toInt(),
+                 values.value(QStringLiteral("WIDTH")).toInt(), values.value(QStringLiteral("HEIGHT")).toInt());
+}
+
+QString windowUnderPointer()
+{
+    return shellValues({QStringLiteral("getmouselocation"), QStringLiteral("--shell")}).value(QStringLiteral("WINDOW"));
+}
+
+qint64 windowPid(const QString &windowId)
+{
+    bool ok = false;
+    const QString pid = run({QStringLiteral("getwindowpid"), windowId}, &ok);
+    return ok ? pid.toLongLong() : 0;
 }
 
 bool mouseMove(int x, int y)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,14 @@ QString run(const QStringList &arguments, bool *ok = nullptr);
 QString waitForWindow(const QString &title, int timeoutMs = 10000);
 // Waits until a visible window of the process exists; returns its id or empty.
 QString waitForWindowOfProcess(qint64 pid, int timeoutMs = 10000);
+// Every visible window of the process (by _NET_WM_PID, which Qt sets), possibly none.
+QStringList windowsOfProcess(qint64 pid);
+// The window's place on the screen; null when it cannot be told.
+QRect windowGeometry(const QString &windowId);
+// The top-level window under the pointer (the root window where there is none).
+QString windowUnderPointer();
+// The process that owns the window by _NET_WM_PID; 0 for a window without one (the root).
+qint64 windowPid(const QString &windowId);
 bool mouseMove(int x, int y);
 bool click(int button = 1);
 bool key(const QString &keyName);
