@@ -9,7 +9,7 @@ packages=(
   qt6-image-formats-plugins
   libgl-dev fonts-dejavu-core fonts-liberation2 fontconfig
   xvfb xauth xdotool x11-utils openbox wmctrl
-  dpkg-dev file desktop-file-utils
+  dpkg-dev file desktop-file-utils libxml2-utils appstream
 )
 
 missing=()
