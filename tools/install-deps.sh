@@ -10,7 +10,7 @@ packages=(
   libgl-dev fonts-dejavu-core fonts-liberation2 fontconfig
   xvfb xauth xdotool x11-utils openbox wmctrl
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps
-  dpkg-dev file desktop-file-utils
+  dpkg-dev file desktop-file-utils libxml2-utils appstream
   xscreensaver procps util-linux
 )
 

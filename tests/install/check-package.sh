@@ -1,49 +1,158 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a build tree, unpacks it into a throwaway root and checks
-# that everything the desktop entries name is where they say.
-#   check-package.sh BUILD_DIR
+# Checks what an install puts where the desktop and the screen-saver daemons look: everything
+# the desktop entries, the daemon's description and the AppStream file name is there.
+#   check-package.sh BUILD_DIR [deb]   builds the Debian package and checks it, unpacked
+#   check-package.sh BUILD_DIR install checks `cmake --install` into a throwaway prefix
 set -euo pipefail
 
 build_dir=$1
+mode=${2:-deb}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 \
-  || { cat "$work/cpack.log" >&2; fail "cpack could not build the package"; }
-deb=$(find "$work/out" -maxdepth 1 -name 'dravik2001_*.deb' | head -n 1)
-[ -n "$deb" ] || fail "no .deb was made"
-
-root="$work/root"
-dpkg-deb -x "$deb" "$root"
-
-depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libqt6gui6 libqt6widgets6; do
-  grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
-done
-[ "$(dpkg-deb -f "$deb" Version)" = "1.00" ] || fail "package version is not 1.00"
-
-for program in Dravik2001.scr dravik-install; do
-  [ -x "$root/usr/bin/$program" ] || fail "usr/bin/$program is missing or not executable"
+for tool in desktop-file-validate xmllint appstreamcli; do
+  command -v "$tool" >/dev/null || fail "$tool is missing; tools/install-deps.sh installs it"
 done
 
-entries=("$root"/usr/share/applications/*.desktop)
-[ ${#entries[@]} -eq 2 ] || fail "expected two desktop entries, found ${#entries[@]}"
-for entry in "${entries[@]}"; do
-  if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$entry" || fail "$(basename "$entry") is not a valid desktop entry"
-  fi
-  command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
-  [ -x "$root/usr/bin/$command" ] || fail "$(basename "$entry") runs $command, which the package does not install"
+check_programs() {
+  local prefix=$1
+  for program in Dravik2001.scr dravik-install; do
+    [ -x "$prefix/bin/$program" ] || fail "bin/$program is missing or not executable"
+  done
+}
+
+# An entry's icon, from the hicolor theme the install fills.
+check_icon() {
+  local prefix=$1 entry=$2 icon
   icon=$(sed -n 's/^Icon=//p' "$entry")
-  compgen -G "$root/usr/share/icons/hicolor/*/apps/$icon.png" >/dev/null \
-    || fail "$(basename "$entry") shows icon $icon, which the package does not install"
-done
-grep -qx 'Exec=Dravik2001.scr /c' "$root/usr/share/applications/dravik2001-settings.desktop" \
-  || fail "the settings entry does not open the settings window"
+  compgen -G "$prefix/share/icons/hicolor/*/apps/$icon.png" >/dev/null \
+    || fail "$(basename "$entry") shows icon $icon, which is not installed"
+}
 
-photos=$(find "$root/usr/share/dravik2001/draviks" -name '*.jpg' | wc -l)
-[ "$photos" -ge 10 ] || fail "the demo collection holds $photos photos"
+check_application_entries() {
+  local prefix=$1 entry command
+  local entries=("$prefix"/share/applications/*.desktop)
+  [ ${#entries[@]} -eq 2 ] || fail "expected two desktop entries, found ${#entries[@]}"
+  for entry in "${entries[@]}"; do
+    desktop-file-validate "$entry" || fail "$(basename "$entry") is not a valid desktop entry"
+    command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+    [ -x "$prefix/bin/$command" ] || fail "$(basename "$entry") runs $command, which is not installed"
+    check_icon "$prefix" "$entry"
+  done
+  grep -qx 'Exec=Dravik2001.scr /c' "$prefix/share/applications/dravik2001-settings.desktop" \
+    || fail "the settings entry does not open the settings window"
+}
 
-echo "package $(basename "$deb"): all checks passed"
+# The entry MATE, Xfce and Cinnamon list among their screen savers.
+check_screensaver_entry() {
+  local prefix=$1
+  local entry=$prefix/share/applications/screensavers/dravik2001.desktop
+  [ -f "$entry" ] || fail "share/applications/screensavers/dravik2001.desktop is missing"
+  desktop-file-validate "$entry" || fail "the screen-saver entry is not a valid desktop entry"
+  grep -qx 'Exec=Dravik2001.scr --root' "$entry" || fail "the screen-saver entry does not run the saver with --root"
+  grep -qx 'TryExec=Dravik2001.scr' "$entry" || fail "the screen-saver entry has no TryExec=Dravik2001.scr"
+  grep -qx 'Categories=Screensaver;' "$entry" || fail "the screen-saver entry is not in the Screensaver category"
+  check_icon "$prefix" "$entry"
+}
+
+# The name xscreensaver runs from its hacks directory, which it puts in front of PATH.
+check_daemon_link() {
+  local prefix=$1
+  local link=$prefix/libexec/xscreensaver/dravik2001
+  [ -L "$link" ] || fail "libexec/xscreensaver/dravik2001 is not a symbolic link"
+  [ "$(readlink "$link")" = "../../bin/Dravik2001.scr" ] \
+    || fail "libexec/xscreensaver/dravik2001 points at $(readlink "$link"), not ../../bin/Dravik2001.scr"
+  [ "$(realpath -e "$link")" = "$(realpath -e "$prefix/bin/Dravik2001.scr")" ] \
+    || fail "libexec/xscreensaver/dravik2001 does not lead to the installed program"
+}
+
+# The settings dialog's description, named like the link and in the daemon's own format.
+check_daemon_description() {
+  local prefix=$1
+  local xml=$prefix/share/xscreensaver/config/dravik2001.xml
+  [ -f "$xml" ] || fail "share/xscreensaver/config/dravik2001.xml is missing"
+  xmllint --noout "$xml" || fail "dravik2001.xml does not parse"
+  [ "$(xmllint --xpath 'string(/screensaver/@name)' "$xml")" = "dravik2001" ] \
+    || fail "dravik2001.xml does not describe the display mode dravik2001"
+  [ "$(xmllint --xpath 'string(/screensaver/@_label)' "$xml")" = "Dravik 2001" ] \
+    || fail "dravik2001.xml is not labelled Dravik 2001"
+  [ "$(xmllint --xpath 'string(/screensaver/command/@arg)' "$xml")" = "--root" ] \
+    || fail "dravik2001.xml does not run the saver with --root"
+  [ "$(xmllint --xpath 'count(/screensaver/*[not(self::command or self::_description)])' "$xml")" = 0 ] \
+    || fail "dravik2001.xml offers options the saver does not take"
+  local description
+  description=$(xmllint --xpath 'string(/screensaver/_description)' "$xml")
+  for mention in 'Dravik2001.scr /c' 'dravik-install'; do
+    grep -qF "$mention" <<<"$description" || fail "the description does not mention $mention"
+  done
+}
+
+check_metainfo() {
+  local prefix=$1
+  local metainfo=$prefix/share/metainfo/org.dravik2001.dravik2001.metainfo.xml
+  [ -f "$metainfo" ] || fail "share/metainfo/org.dravik2001.dravik2001.metainfo.xml is missing"
+  appstreamcli validate --no-net "$metainfo" || fail "the AppStream file does not validate"
+  [ "$(xmllint --xpath 'string(/component/id)' "$metainfo")" = "org.dravik2001.dravik2001" ] \
+    || fail "the AppStream file's id differs from its file name"
+  local launchable binary
+  launchable=$(xmllint --xpath 'string(/component/launchable[@type="desktop-id"])' "$metainfo")
+  [ -f "$prefix/share/applications/$launchable" ] || fail "the AppStream file launches $launchable, which is not installed"
+  for binary in $(xmllint --xpath '/component/provides/binary/text()' "$metainfo"); do
+    [ -x "$prefix/bin/$binary" ] || fail "the AppStream file provides $binary, which is not installed"
+  done
+}
+
+check_layout() {
+  local prefix=$1
+  check_programs "$prefix"
+  check_application_entries "$prefix"
+  check_screensaver_entry "$prefix"
+  check_daemon_link "$prefix"
+  check_daemon_description "$prefix"
+  check_metainfo "$prefix"
+  local photos
+  photos=$(find "$prefix/share/dravik2001/draviks" -name '*.jpg' | wc -l)
+  [ "$photos" -ge 10 ] || fail "the demo collection holds $photos photos"
+}
+
+check_control() {
+  local deb=$1 depends suggests
+  depends=$(dpkg-deb -f "$deb" Depends)
+  for library in libqt6core6 libqt6gui6 libqt6widgets6; do
+    grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
+  done
+  [ "$(dpkg-deb -f "$deb" Version)" = "1.00" ] || fail "package version is not 1.00"
+  suggests=$(dpkg-deb -f "$deb" Suggests)
+  for alternatives in 'xscreensaver | mate-screensaver | xfce4-screensaver' 'xss-lock | xautolock'; do
+    grep -qF "$alternatives" <<<"$suggests" || fail "Suggests lacks $alternatives: $suggests"
+  done
+  # Registering with a daemon is each user's choice; the package edits no other package's files.
+  dpkg-deb -e "$deb" "$work/control"
+  for script in preinst postinst prerm postrm config triggers; do
+    [ ! -e "$work/control/$script" ] || fail "the package has a $script script"
+  done
+}
+
+case $mode in
+deb)
+  cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 \
+    || { cat "$work/cpack.log" >&2; fail "cpack could not build the package"; }
+  deb=$(find "$work/out" -maxdepth 1 -name 'dravik2001_*.deb' | head -n 1)
+  [ -n "$deb" ] || fail "no .deb was made"
+  dpkg-deb -x "$deb" "$work/root"
+  check_control "$deb"
+  check_layout "$work/root/usr"
+  echo "package $(basename "$deb"): all checks passed"
+  ;;
+install)
+  cmake --install "$build_dir" --prefix "$work/prefix" >"$work/install.log" 2>&1 \
+    || { cat "$work/install.log" >&2; fail "cmake --install failed"; }
+  check_layout "$work/prefix"
+  echo "cmake --install: all checks passed"
+  ;;
+*)
+  fail "unknown mode $mode (deb or install)"
+  ;;
+esac

@@ -4,11 +4,14 @@
 #include "settings/ProgramSettings.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QtTest>
 
+#include <grp.h>
+#include <pwd.h>
 #include <unistd.h>
 
 // dravik-install through real processes, read back the way the saver reads its settings.
@@ -32,6 +35,17 @@ private slots:
     void showsStoredValues();
     void wrongUsageIsReported_data();
     void wrongUsageIsReported();
+    void xscreensaverAddsOneLineAndKeepsTheRest();
+    void xscreensaverEnablesTheUntickedEntry();
+    void xscreensaverKeepsTheFileMode_data();
+    void xscreensaverKeepsTheFileMode();
+    void xscreensaverWritesThroughALink();
+    void xscreensaverRefusesWithoutTheFile();
+    void xscreensaverRefusesAListItCannotExtend();
+    void xscreensaverFileFailureLeavesTheFile_data();
+    void xscreensaverFileFailureLeavesTheFile();
+    void showsDaemonRegistration_data();
+    void showsDaemonRegistration();
 
 private:
     struct Result
@@ -41,27 +55,92 @@ private:
         QString err;
     };
     Result install(const QStringList &arguments, const QString &workingDirectory = {});
+    Result installAsHomeOwner(const QStringList &arguments);
+    Result run(QProcess &process, const QStringList &arguments);
+    QString daemonFile() const;
+    void writeDaemonFile(const QByteArray &bytes);
+    QByteArray daemonFileBytes() const;
+    QStringList homeEntries() const;
     QString photoDirectory(const QString &relativePath, bool withPicture = true);
     QString storedDirectory();
     QByteArray settingsBytes() const;
 
     std::unique_ptr<IsolatedUserDirs> m_dirs;
     std::unique_ptr<QTemporaryDir> m_photos;
+    std::unique_ptr<QTemporaryDir> m_home;
 };
+
+namespace {
+
+constexpr QFile::Permissions kOwnerReadWrite = QFile::ReadOwner | QFile::WriteOwner;
+
+QByteArray sample(const char *name)
+{
+    QFile file(QStringLiteral(DRAVIK_SOURCE_DIR "/tests/install/data/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The saver's line as xscreensaver-settings wrote it in the samples, enabled.
+const QByteArray kSaverLine = QByteArrayLiteral("\t\t\t\tdravik2001 --root\t\t\t    \\n\\");
+
+// The file's mode bits; Qt's "User" flags say what this process may do, which differs as root.
+QFile::Permissions modeOf(const QString &path)
+{
+    return QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+}
+
+QList<QByteArray> lines(const QByteArray &text)
+{
+    return text.split('\n');
+}
+
+} // namespace
 
 void TestInstallCommand::init()
 {
     m_dirs = std::make_unique<IsolatedUserDirs>();
     m_dirs->applyToThisProcess();
     m_photos = std::make_unique<QTemporaryDir>();
+    m_home = std::make_unique<QTemporaryDir>();
 }
 
 TestInstallCommand::Result TestInstallCommand::install(const QStringList &arguments, const QString &workingDirectory)
 {
     QProcess process;
-    process.setProcessEnvironment(m_dirs->environment());
     if (!workingDirectory.isEmpty())
         process.setWorkingDirectory(workingDirectory);
+    return run(process, arguments);
+}
+
+// Root reads and writes whatever the permissions say, so as root the tool runs as nobody,
+// who is then given the home directory and everything in it.
+TestInstallCommand::Result TestInstallCommand::installAsHomeOwner(const QStringList &arguments)
+{
+    QProcess process;
+    if (::geteuid() == 0) {
+        const passwd *nobody = ::getpwnam("nobody");
+        if (!nobody)
+            return {};
+        const uid_t uid = nobody->pw_uid;
+        const gid_t gid = nobody->pw_gid;
+        QDirIterator entries(m_home->path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                             QDirIterator::Subdirectories);
+        while (entries.hasNext())
+            (void)::lchown(QFile::encodeName(entries.next()).constData(), uid, gid);
+        (void)::lchown(QFile::encodeName(m_home->path()).constData(), uid, gid);
+        process.setChildProcessModifier([uid, gid] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+                ::_exit(127);
+        });
+    }
+    return run(process, arguments);
+}
+
+TestInstallCommand::Result TestInstallCommand::run(QProcess &process, const QStringList &arguments)
+{
+    QProcessEnvironment environment = m_dirs->environment();
+    environment.insert(QStringLiteral("HOME"), m_home->path());
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(DRAVIK_INSTALL_BINARY), arguments);
     Result result;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
@@ -94,6 +173,32 @@ QByteArray TestInstallCommand::settingsBytes() const
 {
     QFile file(m_dirs->settingsFile());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString TestInstallCommand::daemonFile() const
+{
+    return m_home->filePath(QStringLiteral(".xscreensaver"));
+}
+
+void TestInstallCommand::writeDaemonFile(const QByteArray &bytes)
+{
+    QFile file(daemonFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
+    QVERIFY(file.setPermissions(kOwnerReadWrite));
+}
+
+QByteArray TestInstallCommand::daemonFileBytes() const
+{
+    QFile file(daemonFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What is in the home directory, so that a temporary file left behind shows.
+QStringList TestInstallCommand::homeEntries() const
+{
+    return QDir(m_home->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 void TestInstallCommand::recordsDirectoryVerbatimForTheSaver_data()
@@ -233,8 +338,9 @@ void TestInstallCommand::showsDefaultsOnFreshAccount()
     QCOMPARE(result.out,
              QStringLiteral("Settings file: %1\n"
                             "Interval: not set; the saver uses \"2\"\n"
-                            "DraviksDir: not set; the saver uses \" \"\n")
-                 .arg(m_dirs->settingsFile()));
+                            "DraviksDir: not set; the saver uses \" \"\n"
+                            "xscreensaver: no %2 yet; xscreensaver-settings writes it\n")
+                 .arg(m_dirs->settingsFile(), daemonFile()));
     QVERIFY2(!QFile::exists(m_dirs->settingsFile()), "--show wrote a settings file");
 }
 
@@ -257,6 +363,7 @@ void TestInstallCommand::wrongUsageIsReported_data()
     QTest::newRow("two directories") << QStringList{QStringLiteral("/tmp"), QStringLiteral("/var")};
     QTest::newRow("interval without value") << QStringList{QStringLiteral("--interval")};
     QTest::newRow("show with extra") << QStringList{QStringLiteral("--show"), QStringLiteral("x")};
+    QTest::newRow("xscreensaver with extra") << QStringList{QStringLiteral("--xscreensaver"), QStringLiteral("x")};
 }
 
 void TestInstallCommand::wrongUsageIsReported()
@@ -266,6 +373,188 @@ void TestInstallCommand::wrongUsageIsReported()
     QCOMPARE(result.exitCode, 2);
     QVERIFY(result.err.contains(QStringLiteral("Usage:")));
     QVERIFY(!QFile::exists(m_dirs->settingsFile()));
+    QVERIFY(!QFile::exists(daemonFile()));
+}
+
+void TestInstallCommand::xscreensaverAddsOneLineAndKeepsTheRest()
+{
+    const QByteArray original = sample("fresh-account.xscreensaver");
+    QVERIFY(!original.isEmpty());
+    writeDaemonFile(original);
+
+    const Result first = installAsHomeOwner({QStringLiteral("--xscreensaver")});
+    QVERIFY2(first.exitCode == 0, qPrintable(first.err));
+    QVERIFY2(first.out.contains(QStringLiteral("added")), qPrintable(first.out));
+    const QByteArray once = daemonFileBytes();
+    QList<QByteArray> edited = lines(once);
+    QCOMPARE(edited.count(kSaverLine), 1);
+    // The new entry is the list's last, just before the empty line that ends it.
+    const qsizetype at = edited.indexOf(kSaverLine);
+    QVERIFY(edited.at(at - 1).contains("squirtorus"));
+    QVERIFY(edited.at(at + 1).isEmpty());
+    edited.removeAt(at);
+    QCOMPARE(edited, lines(original));
+
+    const Result second = installAsHomeOwner({QStringLiteral("--xscreensaver")});
+    QCOMPARE(second.exitCode, 0);
+    QVERIFY2(second.out.contains(QStringLiteral("already listed and enabled")), qPrintable(second.out));
+    QCOMPARE(daemonFileBytes(), once);
+    QCOMPARE(homeEntries(), QStringList{QStringLiteral(".xscreensaver")});
+}
+
+void TestInstallCommand::xscreensaverEnablesTheUntickedEntry()
+{
+    const QByteArray unticked = sample("saver-unticked.xscreensaver");
+    QVERIFY(unticked.contains("\n-" + kSaverLine + '\n'));
+    writeDaemonFile(unticked);
+
+    const Result result = installAsHomeOwner({QStringLiteral("--xscreensaver")});
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    QVERIFY2(result.out.contains(QStringLiteral("enabled in")), qPrintable(result.out));
+    QCOMPARE(daemonFileBytes(), QByteArray(unticked).replace("\n-" + kSaverLine, "\n" + kSaverLine));
+    QCOMPARE(installAsHomeOwner({QStringLiteral("--xscreensaver")}).exitCode, 0);
+    QCOMPARE(daemonFileBytes(), QByteArray(unticked).replace("\n-" + kSaverLine, "\n" + kSaverLine));
+}
+
+void TestInstallCommand::xscreensaverKeepsTheFileMode_data()
+{
+    QTest::addColumn<QFile::Permissions>("mode");
+    QTest::newRow("0600") << kOwnerReadWrite;
+    QTest::newRow("0644") << (kOwnerReadWrite | QFile::ReadGroup | QFile::ReadOther);
+    QTest::newRow("0660") << (kOwnerReadWrite | QFile::ReadGroup | QFile::WriteGroup);
+}
+
+void TestInstallCommand::xscreensaverKeepsTheFileMode()
+{
+    QFETCH(QFile::Permissions, mode);
+    writeDaemonFile(sample("fresh-account.xscreensaver"));
+    QVERIFY(QFile::setPermissions(daemonFile(), mode));
+    const Result result = installAsHomeOwner({QStringLiteral("--xscreensaver")});
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    QVERIFY(daemonFileBytes().contains(kSaverLine));
+    QCOMPARE(modeOf(daemonFile()), mode);
+}
+
+void TestInstallCommand::xscreensaverWritesThroughALink()
+{
+    const QString kept = m_home->filePath(QStringLiteral("dotfiles/xscreensaver"));
+    QVERIFY(QDir().mkpath(QFileInfo(kept).path()));
+    QVERIFY(QFile::copy(QStringLiteral(DRAVIK_SOURCE_DIR "/tests/install/data/fresh-account.xscreensaver"), kept));
+    QVERIFY(QFile::link(QStringLiteral("dotfiles/xscreensaver"), daemonFile()));
+
+    const Result result = installAsHomeOwner({QStringLiteral("--xscreensaver")});
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    QVERIFY(QFileInfo(daemonFile()).isSymLink());
+    QCOMPARE(QFile::symLinkTarget(daemonFile()), kept);
+    QVERIFY(daemonFileBytes().contains(kSaverLine));
+}
+
+void TestInstallCommand::xscreensaverRefusesWithoutTheFile()
+{
+    const Result result = installAsHomeOwner({QStringLiteral("--xscreensaver")});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(QStringLiteral("xscreensaver-settings")), qPrintable(result.err));
+    QVERIFY2(result.err.contains(QStringLiteral("Nothing was written")), qPrintable(result.err));
+    QVERIFY(homeEntries().isEmpty());
+}
+
+void TestInstallCommand::xscreensaverRefusesAListItCannotExtend()
+{
+    // The daemon's defaults end their list with a last entry that is not continued.
+    const QByteArray handWritten = QByteArrayLiteral("mode:\t\trandom\n"
+                                                     "programs:\t\\\n"
+                                                     "\t\t\t\tmaze --root\t\t\t\t    \\n\\\n"
+                                                     "\t\t\t\tqix --root\t\t\t\t    \\n\n");
+    writeDaemonFile(handWritten);
+    const Result result = installAsHomeOwner({QStringLiteral("--xscreensaver")});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(QStringLiteral("left as it was")), qPrintable(result.err));
+    QVERIFY2(result.err.contains(QStringLiteral("dravik2001 --root")), qPrintable(result.err));
+    QCOMPARE(daemonFileBytes(), handWritten);
+}
+
+void TestInstallCommand::xscreensaverFileFailureLeavesTheFile_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unreadable file") << QStringLiteral("file 0200") << QStringLiteral("cannot read");
+    QTest::newRow("read-only file") << QStringLiteral("file 0400") << QStringLiteral("cannot write");
+    QTest::newRow("read-only home") << QStringLiteral("home 0500") << QStringLiteral("cannot write");
+    QTest::newRow("a directory") << QStringLiteral("directory") << QStringLiteral("cannot read");
+}
+
+void TestInstallCommand::xscreensaverFileFailureLeavesTheFile()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, message);
+    const QByteArray original = sample("fresh-account.xscreensaver");
+    const QFile::Permissions homeMode = QFile::permissions(m_home->path());
+    QFile::Permissions mode = kOwnerReadWrite;
+    if (setup == QStringLiteral("directory")) {
+        QVERIFY(QDir().mkdir(daemonFile()));
+    } else {
+        writeDaemonFile(original);
+        if (setup == QStringLiteral("file 0200"))
+            mode = QFile::WriteOwner;
+        if (setup == QStringLiteral("file 0400"))
+            mode = QFile::ReadOwner;
+        QVERIFY(QFile::setPermissions(daemonFile(), mode));
+    }
+    if (setup == QStringLiteral("home 0500"))
+        QVERIFY(QFile::setPermissions(m_home->path(), QFile::ReadOwner | QFile::ExeOwner));
+
+    const Result result = installAsHomeOwner({QStringLiteral("--xscreensaver")});
+    const QStringList entries = homeEntries();
+    QFile::setPermissions(m_home->path(), homeMode);
+    QCOMPARE(result.exitCode, 3);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QVERIFY2(result.err.contains(daemonFile()), qPrintable(result.err));
+    QCOMPARE(entries, QStringList{QStringLiteral(".xscreensaver")});
+    if (setup != QStringLiteral("directory")) {
+        QCOMPARE(modeOf(daemonFile()), mode);
+        QVERIFY(QFile::setPermissions(daemonFile(), kOwnerReadWrite));
+        QCOMPARE(daemonFileBytes(), original);
+    }
+}
+
+void TestInstallCommand::showsDaemonRegistration_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("state");
+
+    const QByteArray fresh = sample("fresh-account.xscreensaver");
+    const QByteArray unticked = sample("saver-unticked.xscreensaver");
+    QTest::newRow("not listed") << fresh << 0
+                                << QStringLiteral("not listed in %1; dravik-install --xscreensaver adds it");
+    QTest::newRow("listed and enabled") << QByteArray(unticked).replace("\n-" + kSaverLine, "\n" + kSaverLine) << 0
+                                        << QStringLiteral("listed and enabled in %1");
+    QTest::newRow("listed but disabled") << unticked << 0
+                                         << QStringLiteral("listed but disabled in %1; dravik-install --xscreensaver "
+                                                           "enables it");
+    QTest::newRow("no programs: list") << QByteArray("timeout:\t0:10:00\n") << 0
+                                       << QStringLiteral("not listed: %1 has no programs: list");
+    QTest::newRow("unreadable") << QByteArray("-") << 3 << QStringLiteral("unknown");
+}
+
+void TestInstallCommand::showsDaemonRegistration()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, exitCode);
+    QFETCH(QString, state);
+    writeDaemonFile(file);
+    if (exitCode == 3)
+        QVERIFY(QFile::setPermissions(daemonFile(), QFile::WriteOwner));
+
+    const Result result = installAsHomeOwner({QStringLiteral("--show")});
+    QCOMPARE(result.exitCode, exitCode);
+    const QStringList printed = result.out.split(QLatin1Char('\n'));
+    QCOMPARE(printed.size(), 5);
+    QCOMPARE(printed.at(3), QStringLiteral("xscreensaver: ") + state.arg(daemonFile()));
+    if (exitCode == 3)
+        QVERIFY2(result.err.contains(QStringLiteral("cannot read %1").arg(daemonFile())), qPrintable(result.err));
+    QVERIFY(QFile::setPermissions(daemonFile(), kOwnerReadWrite));
+    QCOMPARE(daemonFileBytes(), file);
 }
 
 QTEST_GUILESS_MAIN(TestInstallCommand)

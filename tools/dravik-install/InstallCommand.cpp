@@ -1,5 +1,6 @@
 #include "InstallCommand.h"
 
+#include "DaemonRegistration.h"
 #include "PhotoDirectoryCheck.h"
 #include "platform/App.h"
 #include "platform/RuntimeError.h"
@@ -16,15 +17,20 @@ namespace {
 const QString kUsage =
     QStringLiteral("Usage: dravik-install PHOTO_DIR       record the photo directory the saver shows\n"
                    "       dravik-install --interval N   record the seconds between photographs\n"
-                   "       dravik-install --show         print the settings file and both values\n"
+                   "       dravik-install --xscreensaver list the saver in ~/.xscreensaver and enable it\n"
+                   "       dravik-install --show         print the settings file, both values and whether\n"
+                   "                                     the saver is listed in ~/.xscreensaver\n"
                    "       dravik-install --help         print this help\n"
                    "\n"
                    "N is one of 1, 2, 3, 4, 5, 10, 15, ..., 60, as in the saver's settings window.\n"
                    "PHOTO_DIR must hold pictures the saver can show; captions are decoded from the two\n"
                    "characters after a directory named \"draviks\".\n"
+                   "--xscreensaver adds \"dravik2001 --root\" to the daemon's programs: list, or enables\n"
+                   "it there, and changes no other line; ~/.xscreensaver must exist (xscreensaver-settings\n"
+                   "writes it when a setting is first changed).\n"
                    "\n"
                    "Exit status: 0 done, 1 refused (nothing written), 2 wrong usage,\n"
-                   "3 the settings file could not be read or written.\n");
+                   "3 the settings file or ~/.xscreensaver could not be read or written.\n");
 
 // The texts the settings window can save, in its cycle's order.
 QStringList intervalChoices()
@@ -52,12 +58,12 @@ void showSetting(QTextStream &out, const QString &key, const QString &defaultVal
         out << key << ": not set; the saver uses " << quoted(defaultValue) << '\n';
 }
 
-int show(QTextStream &out)
+int show(QTextStream &out, QTextStream &err)
 {
     out << "Settings file: " << SettingsFilePath(App::Title()) << '\n';
     showSetting(out, SettingNames::Interval, SettingNames::IntervalDefault);
     showSetting(out, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
-    return Success;
+    return DaemonRegistration::showRegistration(out, err);
 }
 
 int recordInterval(const QString &seconds, QTextStream &out, QTextStream &err)
@@ -105,7 +111,10 @@ int dispatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return arguments.size() == 1 ? Success : usageError(QStringLiteral("--help takes nothing more"), err);
     }
     if (first == QStringLiteral("--show"))
-        return arguments.size() == 1 ? show(out) : usageError(QStringLiteral("--show takes nothing more"), err);
+        return arguments.size() == 1 ? show(out, err) : usageError(QStringLiteral("--show takes nothing more"), err);
+    if (first == QStringLiteral("--xscreensaver"))
+        return arguments.size() == 1 ? DaemonRegistration::registerSaver(out, err)
+                                     : usageError(QStringLiteral("--xscreensaver takes nothing more"), err);
     if (first == QStringLiteral("--interval"))
         return arguments.size() == 2 ? recordInterval(arguments.at(1), out, err)
                                      : usageError(QStringLiteral("--interval takes one number"), err);
