@@ -62,6 +62,14 @@ QImage designPicture(const QString &resource)
     return picture;
 }
 
+// A screen of the given size in pixels, at the primary screen's twips per pixel; each read
+// takes the size afresh.
+ScreenTwips twipsOfPixels(std::function<QSize()> pixels)
+{
+    return {[pixels] { return static_cast<float>(pixels().width()) * Screen().twipsPerPixel(); },
+            [pixels] { return static_cast<float>(pixels().height()) * Screen().twipsPerPixel(); }};
+}
+
 } // namespace
 
 Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *parent)
@@ -138,9 +146,8 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
 
     if (m_host) {
         const QSize size = m_host->size();
-        const ScreenTwips hostTwips{[&] { return static_cast<float>(size.width()) * twipsPerPixel; },
-                                    [&] { return static_cast<float>(size.height()) * twipsPerPixel; }};
-        m_hostHoldsTheStack = HoldsTheStack({boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)}, hostTwips);
+        m_hostHoldsTheStack = HoldsTheStack({boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)},
+                                            twipsOfPixels([size] { return size; }));
         m_failureNotice = new FailureNotice(this);
         connect(m_host.get(), &HostWindow::resized, this, &Form1::followHost);
         connect(m_host.get(), &HostWindow::gone, this, &Form1::hostGone);
@@ -213,8 +220,7 @@ ScreenTwips Form1::screenTwips() const
     if (!m_host)
         return PrimaryScreenTwips();
     // The host is the screen; each read takes its size as last heard.
-    return {[this] { return static_cast<float>(hostedSize().width()) * Screen().twipsPerPixel(); },
-            [this] { return static_cast<float>(hostedSize().height()) * Screen().twipsPerPixel(); }};
+    return twipsOfPixels([this] { return hostedSize(); });
 }
 
 QSize Form1::hostedSize() const

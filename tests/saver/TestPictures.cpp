@@ -1,5 +1,8 @@
 #include "TestPictures.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -198,6 +201,20 @@ bool IsColour(QRgb pixel, const QColor &expected, int tolerance)
     return std::abs(qRed(pixel) - expected.red()) <= tolerance
         && std::abs(qGreen(pixel) - expected.green()) <= tolerance
         && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
+}
+
+double ShareOfScreenInColour(const QRect &area, const QColor &expected, int tolerance)
+{
+    const QImage shot =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+    if (shot.isNull())
+        return 0.0;
+    int matching = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x)
+            matching += IsColour(shot.pixel(x, y), expected, tolerance) ? 1 : 0;
+    }
+    return double(matching) / (shot.width() * shot.height());
 }
 
 } // namespace TestPictures

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QList>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -27,5 +28,7 @@ QByteArray PngHeaderClaiming(quint32 width, quint32 height);
 bool WriteFile(const QString &path, const QByteArray &contents);
 // Within a tolerance that JPEG's lossy colours need.
 bool IsColour(QRgb pixel, const QColor &expected, int tolerance = 24);
+// How much of the area of the primary screen shows the colour, from 0 to 1 (a real display only).
+double ShareOfScreenInColour(const QRect &area, const QColor &expected, int tolerance = 24);
 
 } // namespace TestPictures

@@ -37,9 +37,6 @@ private:
     QString openHost(const QRect &geometry);
     void startInto(ProgramProcess &program, const QString &window);
     static QColor pixelAt(const QPoint &point);
-    // How much of the area of the screen shows the colour, from 0 to 1.
-    static double shareOfColour(const QRect &area, const QColor &colour);
-    static QString parentOf(const QString &window);
 
     IsolatedUserDirs m_userDirs;
     QTemporaryDir m_root;
@@ -94,28 +91,6 @@ QColor TestSaverInAWindow::pixelAt(const QPoint &point)
     return shot.isNull() ? QColor() : shot.pixelColor(0, 0);
 }
 
-double TestSaverInAWindow::shareOfColour(const QRect &area, const QColor &colour)
-{
-    const QImage shot =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-    int matching = 0;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x)
-            matching += TestPictures::IsColour(shot.pixel(x, y), colour, 12) ? 1 : 0;
-    }
-    return shot.isNull() ? 0.0 : double(matching) / (shot.width() * shot.height());
-}
-
-QString TestSaverInAWindow::parentOf(const QString &window)
-{
-    QProcess xwininfo;
-    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), window});
-    xwininfo.waitForFinished(5000);
-    const QRegularExpressionMatch parent = QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)"))
-                                               .match(QString::fromLocal8Bit(xwininfo.readAllStandardOutput()));
-    return parent.hasMatch() ? QString::number(parent.captured(1).toULongLong(nullptr, 16)) : QString();
-}
-
 void TestSaverInAWindow::previewIsDrawnInsideTheWindowScaledDown()
 {
     const QString host = openHost(QRect(50, 50, 400, 300));
@@ -134,7 +109,7 @@ void TestSaverInAWindow::previewIsDrawnInsideTheWindowScaledDown()
                                           QStringLiteral("--pid"), QString::number(program.processId())});
     QVERIFY(!windows.isEmpty());
     for (const QString &window : windows.split(QLatin1Char('\n')))
-        QCOMPARE(parentOf(window), host);
+        QCOMPARE(XDoTool::parentOf(window), host);
 
     QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
     QVERIFY(program.waitForExit());
@@ -227,7 +202,8 @@ void TestSaverInAWindow::missingPhotographsAreSaidInThePicture()
     QVERIFY(program.waitForStderr(QStringLiteral("Timer1_Timer failed"), 3000));
 
     // The notice's dark grey box over the middle of the preview, and no message box anywhere.
-    QTRY_VERIFY_WITH_TIMEOUT(shareOfColour(QRect(220, 185, 60, 30), QColor(48, 48, 48)) > 0.5, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(QRect(220, 185, 60, 30), QColor(48, 48, 48), 12) > 0.5,
+                             5000);
     QVERIFY(XDoTool::waitForWindow(QStringLiteral("The Dravik Quintavel Screen Saver"), 1500).isEmpty());
     QVERIFY(program.isRunning());
 }

@@ -76,9 +76,6 @@ private:
     QList<pid_t> runningSavers() const;
 
     static QString rootWindow();
-    static QString parentOf(const QString &window);
-    // How much of the area of the screen shows the colour, from 0 to 1.
-    static double shareOfColour(const QRect &area, const QColor &colour);
 
     // The photo area less a few pixels at the edges, where scaling may blend.
     const QRect m_photoArea = QRect(QPoint(128, 105), QPoint(896, 569));
@@ -395,32 +392,10 @@ QString TestSaverWithDaemon::rootWindow()
     return root.hasMatch() ? QString::number(root.captured(1).toULongLong(nullptr, 16)) : QString();
 }
 
-QString TestSaverWithDaemon::parentOf(const QString &window)
-{
-    QProcess xwininfo;
-    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), window});
-    xwininfo.waitForFinished(5000);
-    const QRegularExpressionMatch parent = QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)"))
-                                               .match(QString::fromLocal8Bit(xwininfo.readAllStandardOutput()));
-    return parent.hasMatch() ? QString::number(parent.captured(1).toULongLong(nullptr, 16)) : QString();
-}
-
-double TestSaverWithDaemon::shareOfColour(const QRect &area, const QColor &colour)
-{
-    const QImage shot =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-    int matching = 0;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x)
-            matching += TestPictures::IsColour(shot.pixel(x, y), colour) ? 1 : 0;
-    }
-    return shot.isNull() ? 0.0 : double(matching) / (shot.width() * shot.height());
-}
-
 void TestSaverWithDaemon::activate(Activation *activation)
 {
     QVERIFY2(runningSavers().isEmpty(), "a saver runs before the daemon was activated");
-    QVERIFY(shareOfColour(m_photoArea, Qt::red) < 0.01);
+    QVERIFY(TestPictures::ShareOfScreenInColour(m_photoArea, Qt::red) < 0.01);
     const qsizetype logOffset = daemonLog().size();
     QVERIFY(control(QStringLiteral("-activate")));
 
@@ -434,8 +409,9 @@ void TestSaverWithDaemon::activate(Activation *activation)
     QCOMPARE(activation->pid, savers.constFirst());
 
     // The photo fills its place on the screen, and only its place.
-    QTRY_VERIFY2_WITH_TIMEOUT(shareOfColour(m_photoArea, Qt::red) > 0.98, "the photo is not on the screen", 20000);
-    QVERIFY(shareOfColour(QRect(0, 0, 100, 80), Qt::red) < 0.01);
+    QTRY_VERIFY2_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(m_photoArea, Qt::red) > 0.98,
+                              "the photo is not on the screen", 20000);
+    QVERIFY(TestPictures::ShareOfScreenInColour(QRect(0, 0, 100, 80), Qt::red) < 0.01);
 
     // Every window it shows lies in the daemon's window: none is a top-level window. The
     // daemon labels its own window with the pid of the saver it runs there; that one is not
@@ -450,7 +426,7 @@ void TestSaverWithDaemon::activate(Activation *activation)
     own.removeAll(activation->window);
     QVERIFY2(!own.isEmpty(), qPrintable(QStringLiteral("no window of the saver; with its pid: ") + windows));
     for (const QString &window : std::as_const(own)) {
-        const QString parent = parentOf(window);
+        const QString parent = XDoTool::parentOf(window);
         QVERIFY2(parent != root, qPrintable(QStringLiteral("window %1 is a top-level window").arg(window)));
         QCOMPARE(parent, activation->window);
     }
@@ -484,7 +460,7 @@ void TestSaverWithDaemon::deactivate(const Activation &activation)
     }
 
     // The screen is the desktop's again.
-    QTRY_VERIFY_WITH_TIMEOUT(shareOfColour(m_photoArea, Qt::red) < 0.01, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(m_photoArea, Qt::red) < 0.01, 10000);
 }
 
 void TestSaverWithDaemon::activationShowsThePhotoInsideTheDaemonsWindow()

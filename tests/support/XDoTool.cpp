@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 namespace XDoTool {
@@ -120,6 +121,16 @@ bool keyInWindow(const QString &windowId, const QString &keyName)
     bool ok = false;
     run({QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId}, &ok);
     return ok && key(keyName);
+}
+
+QString parentOf(const QString &window)
+{
+    QProcess xwininfo;
+    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), window});
+    xwininfo.waitForFinished(5000);
+    const QRegularExpressionMatch parent = QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)"))
+                                               .match(QString::fromLocal8Bit(xwininfo.readAllStandardOutput()));
+    return parent.hasMatch() ? QString::number(parent.captured(1).toULongLong(nullptr, 16)) : QString();
 }
 
 } // namespace XDoTool

@@ -15,6 +15,8 @@ QString run(const QStringList &arguments, bool *ok = nullptr);
 QString waitForWindow(const QString &title, int timeoutMs = 10000);
 // Waits until a visible window of the process exists; returns its id or empty.
 QString waitForWindowOfProcess(qint64 pid, int timeoutMs = 10000);
+// The window's parent (as a decimal id, as xdotool prints ids), or empty when it cannot be told.
+QString parentOf(const QString &window);
 // Every visible window of the process (by _NET_WM_PID, which Qt sets), possibly none.
 QStringList windowsOfProcess(qint64 pid);
 // The window's place on the screen; null when it cannot be told.
