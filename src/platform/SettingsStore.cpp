@@ -1,6 +1,6 @@
 #include "platform/SettingsStore.h"
 
-#include "platform/IniSnapshot.h"
+#include "platform/IniDocument.h"
 #include "platform/RuntimeError.h"
 
 #include <QDeadlineTimer>
@@ -10,8 +10,6 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QSettings>
-#include <QStringList>
-#include <QVariant>
 
 #include <cerrno>
 #include <chrono>
@@ -76,16 +74,23 @@ void lockOrRaise(QLockFile &lock, const QString &lockPath, const QString &source
     }
 }
 
-// A value written by hand or by another program may come back as something other than text.
-QString storedText(const QVariant &value, const QString &source, const QString &path)
+void checkNames(const QString &section, const QString &key, const QString &path, const QString &source)
 {
-    // An unquoted value with commas reads as a list; the commas are part of the text.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(u',');
-    if (value.canConvert<QString>())
-        return value.toString();
-    throw RuntimeError(RuntimeError::TypeMismatch, source,
-                       QStringLiteral("%1: the stored value is not text").arg(QDir::toNativeSeparators(path)));
+    for (const QString &name : {section, key}) {
+        if (!IniDocument::isName(name))
+            raiseAccessError(source, path, QStringLiteral("\"%1\" cannot be a name in a settings file").arg(name));
+    }
+}
+
+// The file as it is on disk now, never a copy remembered from before; empty when it does not
+// exist.
+IniDocument readDocument(const QString &path, const QString &source)
+{
+    IniDocument document(readSettingsFile(path, source).value_or(QByteArray()));
+    if (!document.error().isEmpty())
+        raiseAccessError(source, path,
+                         QStringLiteral("the file is not a valid settings file: %1").arg(document.error()));
+    return document;
 }
 
 } // namespace
@@ -99,17 +104,9 @@ std::optional<QString> StoredSetting(const QString &application, const QString &
 {
     const QString source = QStringLiteral("GetSetting(\"%1\")").arg(key);
     const QString path = SettingsFilePath(application);
+    checkNames(section, key, path, source);
     // Saves replace the file in one rename, so reading needs no lock.
-    const std::optional<QByteArray> contents = readSettingsFile(path, source);
-    if (!contents)
-        return std::nullopt;
-
-    IniSnapshot snapshot(*contents, path, source);
-    QSettings &settings = snapshot.settings();
-    settings.beginGroup(section);
-    if (!settings.contains(key))
-        return std::nullopt;
-    return storedText(settings.value(key), source, path);
+    return readDocument(path, source).value(section, key);
 }
 
 QString GetSetting(const QString &application, const QString &section, const QString &key, const QString &defaultValue)
@@ -121,6 +118,7 @@ void SaveSetting(const QString &application, const QString &section, const QStri
 {
     const QString source = QStringLiteral("SaveSetting(\"%1\")").arg(key);
     const QString path = SettingsFilePath(application);
+    checkNames(section, key, path, source);
     const QString directory = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(directory))
         raiseAccessError(source, directory, QStringLiteral("cannot create the directory"));
@@ -131,10 +129,10 @@ void SaveSetting(const QString &application, const QString &section, const QStri
     QLockFile lock(lockPath);
     lockOrRaise(lock, lockPath, source);
 
-    IniSnapshot snapshot(readSettingsFile(path, source).value_or(QByteArray()), path, source);
-    QSettings &settings = snapshot.settings();
-    settings.beginGroup(section);
-    settings.setValue(key, value);
-    settings.endGroup();
-    writeSettingsFile(path, snapshot.serialise(), source);
+    IniDocument document = readDocument(path, source);
+    document.setValue(section, key, value);
+    const QByteArray contents = document.contents();
+    if (IniDocument(contents).value(section, key) != value)
+        raiseAccessError(source, path, QStringLiteral("the value cannot be written so that it reads back the same"));
+    writeSettingsFile(path, contents, source);
 }
