@@ -1,15 +1,15 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/IniDocument.h"
+#include "platform/RegularFileRead.h"
 #include "platform/RuntimeError.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
-#include <QSettings>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <chrono>
@@ -19,6 +19,9 @@
 #include <unistd.h>
 
 namespace {
+
+// Far beyond any settings file; keeps a file that is something else from filling the memory.
+constexpr qint64 kSizeLimit = 1024 * 1024;
 
 // Long enough for any honest writer; a lock that stays longer is reported rather than waited on
 // for ever. Locks left by a process that died are taken over at once.
@@ -31,21 +34,6 @@ constexpr std::chrono::milliseconds LockRetryPause{1};
 {
     throw RuntimeError(RuntimeError::PathFileAccess, source,
                        QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
-}
-
-// The whole file, or nothing when it does not exist.
-std::optional<QByteArray> readSettingsFile(const QString &path, const QString &source)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (!file.exists())
-            return std::nullopt;
-        raiseAccessError(source, path, file.errorString());
-    }
-    QByteArray contents = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        raiseAccessError(source, path, file.errorString());
-    return contents;
 }
 
 // The file is replaced in one rename, so readers and a crash never see half of it.
@@ -86,7 +74,7 @@ void checkNames(const QString &section, const QString &key, const QString &path,
 // exist.
 IniDocument readDocument(const QString &path, const QString &source)
 {
-    IniDocument document(readSettingsFile(path, source).value_or(QByteArray()));
+    IniDocument document(readRegularFile(path, kSizeLimit, source).value_or(QByteArray()));
     if (!document.error().isEmpty())
         raiseAccessError(source, path,
                          QStringLiteral("the file is not a valid settings file: %1").arg(document.error()));
@@ -97,7 +85,10 @@ IniDocument readDocument(const QString &path, const QString &source)
 
 QString SettingsFilePath(const QString &application)
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, application, QString()).fileName();
+    // Where QSettings puts an application's INI file, made absolute as it does. Asking QSettings
+    // itself would make it open and read the file (and wait for ever on a named pipe).
+    const QString directory = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QFileInfo(directory + u'/' + application + QStringLiteral(".ini")).absoluteFilePath();
 }
 
 std::optional<QString> StoredSetting(const QString &application, const QString &section, const QString &key)

@@ -10,7 +10,8 @@
 // key names match in any case. Every read and every save reads the file afresh.
 //
 // Each operation raises RuntimeError(PathFileAccess), naming the file and the reason, when the
-// file cannot be read or written, is not a valid settings file, or when the section or key is
+// file is not a regular file, is over 1 MB, cannot be read or written, is not a valid settings
+// file, or when the section or key is
 // not a name IniDocument::isName() accepts.
 
 // The stored text, or nothing when the file, the section or the key is absent.

@@ -79,6 +79,17 @@ QByteArray entryAt(const QString &path)
     return "kind " + QByteArray::number(status.st_mode & S_IFMT);
 }
 
+// A settings file of exactly size bytes: the section, one value, and a long comment.
+QByteArray paddedTo(qsizetype size)
+{
+    QByteArray contents("[Settings]\nDraviksDir=/p/\n; ");
+    contents.append(size - contents.size() - 1, 'x');
+    contents.append('\n');
+    return contents;
+}
+
+constexpr qsizetype kSizeLimit = 1024 * 1024;
+
 template <typename Action>
 std::optional<RuntimeError> errorRaisedBy(Action action)
 {
@@ -172,6 +183,13 @@ enum class Obstacle {
     UnreadableFile,
 };
 
+// Files no settings store should try to read to the end, or at all.
+enum class Hostile {
+    NamedPipe,
+    LinkToDevZero,
+    Oversized,
+};
+
 // What TMPDIR points at.
 enum class TempDir {
     File,
@@ -196,6 +214,7 @@ private slots:
 
     void freshAccountGivesDefaults();
     void fileLivesUnderConfigHome();
+    void relativeConfigHomeIsMadeAbsolute();
     void keepsValuesExactly_data();
     void keepsValuesExactly();
     void readsFilesWrittenByOthers_data();
@@ -213,6 +232,8 @@ private slots:
     void unreadableFileIsAnError();
     void refusesFilesThatAreNotSettings_data();
     void refusesFilesThatAreNotSettings();
+    void refusesHostileFiles_data();
+    void refusesHostileFiles();
     void refusesWhatTheFileCannotHold_data();
     void refusesWhatTheFileCannotHold();
     void needsNothingButTheSettingsFile_data();
@@ -266,6 +287,19 @@ void SettingsStoreTest::fileLivesUnderConfigHome()
     QCOMPARE(save.exitCode, 0);
     QCOMPARE(contentsOf(expected), QByteArray("[Settings]\nInterval=5\n"));
     QVERIFY2(!QFileInfo::exists(expected + QStringLiteral(".lock")), "the lock must go with the save");
+}
+
+// As QSettings, which earlier versions saved through, makes it absolute.
+void SettingsStoreTest::relativeConfigHomeIsMadeAbsolute()
+{
+    QProcessEnvironment environment = m_dirs->environment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("config"));
+    QProcess probe;
+    probe.setProcessEnvironment(environment);
+    probe.setWorkingDirectory(QFileInfo(m_dirs->configHome()).path());
+    probe.start(QStringLiteral(SETTINGS_PROBE), {QStringLiteral("path")});
+    QVERIFY(probe.waitForFinished());
+    QCOMPARE(QString::fromUtf8(probe.readAllStandardOutput()), bracketed(m_dirs->settingsFile()));
 }
 
 void SettingsStoreTest::keepsValuesExactly_data()
@@ -359,6 +393,7 @@ void SettingsStoreTest::readsFilesWrittenByOthers_data()
                                          << interval << QStringLiteral("6");
     QTest::newRow("key before any section")
         << QByteArray("Interval=9\n[Settings]\n") << interval << QStringLiteral("absent");
+    QTest::newRow("1 MB") << paddedTo(kSizeLimit) << dir << QStringLiteral("/p/");
 }
 
 void SettingsStoreTest::readsFilesWrittenByOthers()
@@ -558,7 +593,7 @@ void SettingsStoreTest::placeObstacle(Obstacle obstacle)
     case Obstacle::ConfigHomeIsFile: {
         const QString blocker = m_dirs->configHome() + QStringLiteral("/blocker");
         writeFile(blocker, "not a directory");
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, blocker + QStringLiteral("/config"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker + QStringLiteral("/config")));
         break;
     }
     case Obstacle::DamagedFile:
@@ -689,6 +724,45 @@ void SettingsStoreTest::refusesFilesThatAreNotSettings()
     check(errorRaisedBy([] { getDir(); }));
     check(errorRaisedBy([] { saveDir(QStringLiteral("/new/")); }));
     QCOMPARE(contentsOf(path), contents);
+}
+
+void SettingsStoreTest::refusesHostileFiles_data()
+{
+    QTest::addColumn<Hostile>("hostile");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("named pipe") << Hostile::NamedPipe << QStringLiteral("not a regular file");
+    QTest::newRow("link to /dev/zero") << Hostile::LinkToDevZero << QStringLiteral("not a regular file");
+    QTest::newRow("over 1 MB") << Hostile::Oversized << QStringLiteral("larger than 1 MB");
+}
+
+// In a probe: a read that blocks, or one that never ends, shows as a probe that does not end.
+void SettingsStoreTest::refusesHostileFiles()
+{
+    QFETCH(Hostile, hostile);
+    QFETCH(QString, reason);
+    const QString path = m_dirs->settingsFile();
+    switch (hostile) {
+    case Hostile::NamedPipe:
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        break;
+    case Hostile::LinkToDevZero:
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        break;
+    case Hostile::Oversized:
+        writeFile(path, paddedTo(kSizeLimit + 1));
+        break;
+    }
+    const QByteArray before = entryAt(path);
+
+    const QList<QStringList> commands = {{QStringLiteral("get"), QStringLiteral("DraviksDir"), QStringLiteral(" ")},
+                                         {QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("5")}};
+    for (const QStringList &command : commands) {
+        const ProbeRun run = runProbe(command, m_dirs->environment(), 10000);
+        QCOMPARE(run.exitCode, int(RuntimeError::PathFileAccess));
+        QVERIFY2(run.errors.contains(path) && run.errors.contains(reason), qPrintable(run.errors));
+    }
+    QCOMPARE(entryAt(path), before);
 }
 
 void SettingsStoreTest::refusesWhatTheFileCannotHold_data()
