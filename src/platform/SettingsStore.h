@@ -7,12 +7,12 @@
 // The per-user settings store: one INI file per application at
 // $XDG_CONFIG_HOME/<application>.ini (~/.config when unset), one group per section, in the
 // dialect IniDocument.h describes. Values are text and come back exactly as saved; section and
-// key names match in any case. Every read and every save reads the file afresh.
+// key names match in any case. Every read and every save reads the file afresh, and nothing
+// but the file (and, while a save runs, its lock file) is needed or written.
 //
 // Each operation raises RuntimeError(PathFileAccess), naming the file and the reason, when the
 // file is not a regular file, is over 1 MB, cannot be read or written, is not a valid settings
-// file, or when the section or key is
-// not a name IniDocument::isName() accepts.
+// file, or when the section or key is not a name IniDocument::isName() accepts.
 
 // The stored text, or nothing when the file, the section or the key is absent.
 std::optional<QString> StoredSetting(const QString &application, const QString &section, const QString &key);

@@ -8,9 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -238,6 +241,10 @@ private slots:
     void refusesWhatTheFileCannotHold();
     void needsNothingButTheSettingsFile_data();
     void needsNothingButTheSettingsFile();
+    void killedSavesLeaveNothingBehind();
+    void takesOverAbandonedLocks_data();
+    void takesOverAbandonedLocks();
+    void waitsForTheLockOfEarlierVersions();
 
 private:
     void placeObstacle(Obstacle obstacle);
@@ -859,6 +866,88 @@ void SettingsStoreTest::needsNothingButTheSettingsFile()
         QVERIFY(QDir(tmp).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
         QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+}
+
+// A save killed at any moment leaves the settings file whole and nothing else behind, neither
+// in TMPDIR nor next to the file (but the lock, which the next save takes over).
+void SettingsStoreTest::killedSavesLeaveNothingBehind()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    QProcessEnvironment environment = m_dirs->environment();
+    environment.insert(QStringLiteral("TMPDIR"), tmp.path());
+    const QString path = m_dirs->settingsFile();
+    const int kills = 40;
+
+    for (int kill = 0; kill < kills; ++kill) {
+        const QString prefix = QStringLiteral("/photos/%1/").arg(kill);
+        QProcess saver;
+        saver.setProcessEnvironment(environment);
+        saver.start(QStringLiteral(SETTINGS_PROBE),
+                    {QStringLiteral("set-many"), QStringLiteral("DraviksDir"), prefix, QStringLiteral("100000")});
+        QVERIFY(saver.waitForStarted());
+        // Once it saves back to back, kill it at some moment of a save.
+        QTRY_VERIFY_WITH_TIMEOUT(contentsOf(path).contains(prefix.toUtf8()), 20000);
+        QTest::qSleep(QRandomGenerator::global()->bounded(1, 15));
+        saver.kill();
+        QVERIFY(saver.waitForFinished());
+        QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+    }
+
+    const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    QCOMPARE(QDir(tmp.path()).entryList(everything), QStringList());
+    const QString name = QFileInfo(path).fileName();
+    QStringList left = QDir(m_dirs->configHome()).entryList(everything);
+    left.removeOne(name + QStringLiteral(".lock"));
+    QCOMPARE(left, QStringList{name});
+    const QString last = QStringLiteral("/photos/%1/").arg(kills - 1);
+    QVERIFY2(getDir().startsWith(last), qPrintable(getDir()));
+    saveDir(QStringLiteral("/after/"));
+    QCOMPARE(getDir(), QStringLiteral("/after/"));
+}
+
+void SettingsStoreTest::takesOverAbandonedLocks_data()
+{
+    QTest::addColumn<QByteArray>("lockContents");
+
+    QTest::newRow("empty: killed as it created it") << QByteArray();
+    QTest::newRow("of a process that ended")
+        << QByteArray("2147483646\nsettings-probe\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+}
+
+void SettingsStoreTest::takesOverAbandonedLocks()
+{
+    QFETCH(QByteArray, lockContents);
+    const QString lock = m_dirs->settingsFile() + QStringLiteral(".lock");
+    writeFile(lock, lockContents);
+
+    const ProbeRun save =
+        runProbe({QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("7")}, m_dirs->environment());
+    QVERIFY2(save.exitCode == 0, qPrintable(save.errors));
+    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QString()),
+             QStringLiteral("7"));
+    QVERIFY(!QFileInfo::exists(lock));
+}
+
+// Earlier versions saved through QSettings, which holds a QLockFile of the same name.
+void SettingsStoreTest::waitsForTheLockOfEarlierVersions()
+{
+    QLockFile held(m_dirs->settingsFile() + QStringLiteral(".lock"));
+    QVERIFY(held.tryLock(0));
+    QProcess saver;
+    saver.setProcessEnvironment(m_dirs->environment());
+    saver.start(QStringLiteral(SETTINGS_PROBE),
+                {QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("7")});
+    QVERIFY(saver.waitForStarted());
+    QVERIFY2(!saver.waitForFinished(1000), "the save did not wait for the lock");
+    QVERIFY(!QFileInfo::exists(m_dirs->settingsFile()));
+
+    held.unlock();
+    QVERIFY(saver.waitForFinished(30000));
+    QCOMPARE(saver.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(saver.exitCode() == 0, saver.readAllStandardError().constData());
+    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QString()),
+             QStringLiteral("7"));
 }
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)
