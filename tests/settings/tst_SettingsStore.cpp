@@ -227,6 +227,7 @@ private slots:
     void savesIntoItsOwnLine_data();
     void savesIntoItsOwnLine();
     void saveKeepsEverythingElse();
+    void saveKeepsLinkAndPermissions();
     void seesSameSizedChangeWithinOneClockTick();
     void concurrentSavesLoseNothing();
     void failedSaveKeepsTheFile_data();
@@ -445,6 +446,24 @@ void SettingsStoreTest::saveKeepsEverythingElse()
     QCOMPARE(get(SettingNames::Section, SettingNames::DraviksDir), QStringLiteral("/photos/"));
     QCOMPARE(get(SettingNames::Section, QStringLiteral("Zoom")), QStringLiteral("a, b"));
     QCOMPARE(get(SettingNames::Section, SettingNames::Interval), QStringLiteral("10"));
+}
+
+// Some keep their settings elsewhere and link them in; the link stays, the file it points to
+// changes, and so do neither its permissions.
+void SettingsStoreTest::saveKeepsLinkAndPermissions()
+{
+    const QString kept = QFileInfo(m_dirs->configHome()).path() + QStringLiteral("/kept.ini");
+    writeFile(kept, "[Settings]\nInterval=5\n");
+    const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(kept, permissions));
+    QVERIFY(QFile::link(kept, m_dirs->settingsFile()));
+
+    SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QStringLiteral("7"));
+    QVERIFY(QFileInfo(m_dirs->settingsFile()).isSymLink());
+    QCOMPARE(contentsOf(kept), QByteArray("[Settings]\nInterval=7\n"));
+    const QFile::Permissions user = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    QCOMPARE(QFile::permissions(kept) & ~user, permissions);
+    QVERIFY(!QFileInfo::exists(kept + QStringLiteral(".lock")));
 }
 
 void SettingsStoreTest::savesIntoItsOwnLine_data()
