@@ -63,28 +63,38 @@ void IniDocument::parseLine(QByteArrayView bytes, const QByteArray &lineBreak, i
 
     Line line{bytes.toByteArray(), lineBreak};
     const QStringView content = QStringView(text).trimmed();
-    if (content.startsWith(u'[')) {
-        const qsizetype close = content.indexOf(u']');
-        if (close < 0)
-            return fail("begins a section with [ but has no ]");
-        const QStringView after = content.sliced(close + 1).trimmed();
-        if (!after.isEmpty() && !isComment(after))
-            return fail("has text after the ] of its section");
-        line.kind = Line::Kind::Section;
-        line.name = content.sliced(1, close - 1).trimmed().toString();
-        if (line.name.isEmpty())
-            return fail("names no section between [ and ]");
-    } else if (!content.isEmpty() && !isComment(content)) {
-        const qsizetype equals = text.indexOf(u'=');
-        if (equals < 0)
-            return fail("is not a [section], a key=value line, a comment or blank");
-        line.kind = Line::Kind::Key;
-        line.name = QStringView(text).first(equals).trimmed().toString();
-        line.value = text.sliced(equals + 1);
-        if (line.name.isEmpty())
-            return fail("has no key before its =");
-    }
+    const char *problem = nullptr;
+    if (content.startsWith(u'['))
+        problem = readSection(line, content);
+    else if (!content.isEmpty() && !isComment(content))
+        problem = readKey(line, text);
+    if (problem)
+        return fail(problem);
     m_lines.push_back(std::move(line));
+}
+
+const char *IniDocument::readSection(Line &line, QStringView content)
+{
+    const qsizetype close = content.indexOf(u']');
+    if (close < 0)
+        return "begins a section with [ but has no ]";
+    const QStringView after = content.sliced(close + 1).trimmed();
+    if (!after.isEmpty() && !isComment(after))
+        return "has text after the ] of its section";
+    line.kind = Line::Kind::Section;
+    line.name = content.sliced(1, close - 1).trimmed().toString();
+    return line.name.isEmpty() ? "names no section between [ and ]" : nullptr;
+}
+
+const char *IniDocument::readKey(Line &line, QStringView text)
+{
+    const qsizetype equals = text.indexOf(u'=');
+    if (equals < 0)
+        return "is not a [section], a key=value line, a comment or blank";
+    line.kind = Line::Kind::Key;
+    line.name = text.first(equals).trimmed().toString();
+    line.value = text.sliced(equals + 1).toString();
+    return line.name.isEmpty() ? "has no key before its =" : nullptr;
 }
 
 std::optional<QString> IniDocument::value(QStringView section, QStringView key) const

@@ -77,6 +77,9 @@ private:
     };
 
     void parseLine(QByteArrayView bytes, const QByteArray &lineBreak, int number);
+    // Fill in a section or key line from its text; what is wrong with it, or null.
+    static const char *readSection(Line &line, QStringView content);
+    static const char *readKey(Line &line, QStringView text);
     // The line of the key that counts, or -1.
     qsizetype keyLine(QStringView section, QStringView key) const;
     // Where a new key of the first section named section goes, or -1 when there is none.
