@@ -5,21 +5,24 @@
 #include <optional>
 
 // The per-user settings store: one INI file per application at
-// $XDG_CONFIG_HOME/<application>.ini (~/.config when unset), one group per section.
-// Values are text and come back exactly as saved.
+// $XDG_CONFIG_HOME/<application>.ini (~/.config when unset), one group per section, in the
+// dialect IniDocument.h describes. Values are text and come back exactly as saved; section and
+// key names match in any case. Every read and every save reads the file afresh, and nothing
+// but the file (and, while a save runs, its lock file) is needed or written.
+//
+// Each operation raises RuntimeError(PathFileAccess), naming the file and the reason, when the
+// file is not a regular file, is over 1 MB, cannot be read or written, is not a valid settings
+// file, or when the section or key is not a name IniDocument::isName() accepts.
 
 // The stored text, or nothing when the file, the section or the key is absent.
-// Raises RuntimeError(PathFileAccess) when the file exists but cannot be read or parsed, and
-// RuntimeError(TypeMismatch) when the stored value is not text.
 std::optional<QString> StoredSetting(const QString &application, const QString &section, const QString &key);
 
 // The stored text, or defaultValue when it is absent; raises as StoredSetting does.
 QString GetSetting(const QString &application, const QString &section, const QString &key, const QString &defaultValue);
 
 // Creates or replaces the value and writes the file at once, keeping every other value, also
-// those another process saved a moment ago. The file on disk is replaced whole, never partly
-// written. Raises RuntimeError(PathFileAccess) when the file cannot be read, parsed or written;
-// the file is then left as it was.
+// those another process saved a moment ago, and every other line of the file as it was. The
+// file on disk is replaced whole, never partly written. On an error the file is left as it was.
 void SaveSetting(const QString &application, const QString &section, const QString &key, const QString &value);
 
 // Where the application's settings file is (whether it exists or not).

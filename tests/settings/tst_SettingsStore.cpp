@@ -8,9 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSysInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -19,6 +23,7 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -30,12 +35,13 @@ struct ProbeRun
     QString errors;
 };
 
-ProbeRun runProbe(const QStringList &args, const QProcessEnvironment &environment)
+// exitCode stays -1 when the probe crashed or did not end within timeoutMs.
+ProbeRun runProbe(const QStringList &args, const QProcessEnvironment &environment, int timeoutMs = 60000)
 {
     QProcess probe;
     probe.setProcessEnvironment(environment);
     probe.start(QStringLiteral(SETTINGS_PROBE), args);
-    if (!probe.waitForFinished(60000)) {
+    if (!probe.waitForFinished(timeoutMs)) {
         probe.kill();
         probe.waitForFinished();
         return {};
@@ -61,6 +67,31 @@ void writeFile(const QString &path, const QByteArray &contents)
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(contents), contents.size());
 }
+
+// What is at path, without opening it (a pipe would block, a device never end): its kind and,
+// for a regular file, its contents; for a link, where it points.
+QByteArray entryAt(const QString &path)
+{
+    struct stat status = {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return "nothing";
+    if (S_ISLNK(status.st_mode))
+        return "link to " + QFile::encodeName(QFileInfo(path).symLinkTarget());
+    if (S_ISREG(status.st_mode))
+        return "file " + contentsOf(path);
+    return "kind " + QByteArray::number(status.st_mode & S_IFMT);
+}
+
+// A settings file of exactly size bytes: the section, one value, and a long comment.
+QByteArray paddedTo(qsizetype size)
+{
+    QByteArray contents("[Settings]\nDraviksDir=/p/\n; ");
+    contents.append(size - contents.size() - 1, 'x');
+    contents.append('\n');
+    return contents;
+}
+
+constexpr qsizetype kSizeLimit = 1024 * 1024;
 
 template <typename Action>
 std::optional<RuntimeError> errorRaisedBy(Action action)
@@ -110,6 +141,41 @@ private:
     void (*m_savedHandler)(int) = nullptr;
 };
 
+// Values that must come back exactly as saved, both through this store and through the
+// QSettings INI format the earlier version of the program wrote with.
+void addValueRows()
+{
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("one blank") << QStringLiteral(" ");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("trailing slash") << QStringLiteral("/x/draviks/");
+    QTest::newRow("trailing backslash") << QStringLiteral("E:\\DRAVIKS\\");
+    QTest::newRow("double backslash") << QStringLiteral("\\\\server\\share\\");
+    QTest::newRow("commas") << QStringLiteral("a,b,,c,");
+    QTest::newRow("comma and blank") << QStringLiteral("/media/cdrom/Dravik, Photos/draviks/");
+    QTest::newRow("semicolons") << QStringLiteral("a;b; c");
+    QTest::newRow("comment marks first") << QStringLiteral(";x #y");
+    QTest::newRow("hash first") << QStringLiteral("#x");
+    QTest::newRow("equals signs") << QStringLiteral("k=v=w");
+    QTest::newRow("quotes") << QStringLiteral("\"quoted\" and 'single'");
+    QTest::newRow("quotes around") << QStringLiteral("\"/p/\"");
+    QTest::newRow("non-ASCII letters") << QStringLiteral("/fotos/été/über/日本/");
+    QTest::newRow("blanks around") << QStringLiteral("  padded  ");
+    QTest::newRow("tab") << QStringLiteral("a\tb");
+    QTest::newRow("control characters") << QStringLiteral("x\x01"
+                                                          "ab\x1f"
+                                                          "F\x7f");
+    QTest::newRow("escape-like text") << QStringLiteral("a\\tb\\x41");
+    QTest::newRow("at sign first") << QStringLiteral("@ByteArray(x)");
+    QTest::newRow("two at signs first") << QStringLiteral("@@x");
+    QTest::newRow("section-like") << QStringLiteral("[Other]");
+    QTest::newRow("percent") << QStringLiteral("100% %U0041");
+    QTest::newRow("line break") << QStringLiteral("first\nsecond");
+    QTest::newRow("CR LF") << QStringLiteral("first\r\nsecond");
+    QTest::newRow("number") << QStringLiteral("60");
+}
+
 enum class Obstacle {
     SettingsPathIsDirectory,
     ConfigHomeIsFile,
@@ -118,6 +184,20 @@ enum class Obstacle {
     ReadOnlyDirectory,
     ReadOnlyFile,
     UnreadableFile,
+};
+
+// Files no settings store should try to read to the end, or at all.
+enum class Hostile {
+    NamedPipe,
+    LinkToDevZero,
+    Oversized,
+};
+
+// What TMPDIR points at.
+enum class TempDir {
+    File,
+    Missing,
+    ReadOnlyDirectory,
 };
 
 bool runningAsRoot()
@@ -137,17 +217,35 @@ private slots:
 
     void freshAccountGivesDefaults();
     void fileLivesUnderConfigHome();
+    void relativeConfigHomeIsMadeAbsolute();
     void keepsValuesExactly_data();
     void keepsValuesExactly();
     void readsFilesWrittenByOthers_data();
     void readsFilesWrittenByOthers();
+    void readsWhatTheEarlierVersionWrote_data();
+    void readsWhatTheEarlierVersionWrote();
+    void savesIntoItsOwnLine_data();
+    void savesIntoItsOwnLine();
     void saveKeepsEverythingElse();
+    void saveKeepsLinkAndPermissions();
     void seesSameSizedChangeWithinOneClockTick();
     void concurrentSavesLoseNothing();
     void failedSaveKeepsTheFile_data();
     void failedSaveKeepsTheFile();
     void unreadableFileIsAnError_data();
     void unreadableFileIsAnError();
+    void refusesFilesThatAreNotSettings_data();
+    void refusesFilesThatAreNotSettings();
+    void refusesHostileFiles_data();
+    void refusesHostileFiles();
+    void refusesWhatTheFileCannotHold_data();
+    void refusesWhatTheFileCannotHold();
+    void needsNothingButTheSettingsFile_data();
+    void needsNothingButTheSettingsFile();
+    void killedSavesLeaveNothingBehind();
+    void takesOverAbandonedLocks_data();
+    void takesOverAbandonedLocks();
+    void waitsForTheLockOfEarlierVersions();
 
 private:
     void placeObstacle(Obstacle obstacle);
@@ -199,28 +297,22 @@ void SettingsStoreTest::fileLivesUnderConfigHome()
     QVERIFY2(!QFileInfo::exists(expected + QStringLiteral(".lock")), "the lock must go with the save");
 }
 
+// As QSettings, which earlier versions saved through, makes it absolute.
+void SettingsStoreTest::relativeConfigHomeIsMadeAbsolute()
+{
+    QProcessEnvironment environment = m_dirs->environment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("config"));
+    QProcess probe;
+    probe.setProcessEnvironment(environment);
+    probe.setWorkingDirectory(QFileInfo(m_dirs->configHome()).path());
+    probe.start(QStringLiteral(SETTINGS_PROBE), {QStringLiteral("path")});
+    QVERIFY(probe.waitForFinished());
+    QCOMPARE(QString::fromUtf8(probe.readAllStandardOutput()), bracketed(m_dirs->settingsFile()));
+}
+
 void SettingsStoreTest::keepsValuesExactly_data()
 {
-    QTest::addColumn<QString>("value");
-
-    QTest::newRow("one blank") << QStringLiteral(" ");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("trailing slash") << QStringLiteral("/x/draviks/");
-    QTest::newRow("trailing backslash") << QStringLiteral("E:\\DRAVIKS\\");
-    QTest::newRow("double backslash") << QStringLiteral("\\\\server\\share\\");
-    QTest::newRow("commas") << QStringLiteral("a,b,,c,");
-    QTest::newRow("semicolons") << QStringLiteral("a;b; c");
-    QTest::newRow("comment marks first") << QStringLiteral(";x #y");
-    QTest::newRow("equals signs") << QStringLiteral("k=v=w");
-    QTest::newRow("quotes") << QStringLiteral("\"quoted\" and 'single'");
-    QTest::newRow("non-ASCII letters") << QStringLiteral("/fotos/été/über/日本/");
-    QTest::newRow("blanks around") << QStringLiteral("  padded  ");
-    QTest::newRow("tab") << QStringLiteral("a\tb");
-    QTest::newRow("at sign first") << QStringLiteral("@ByteArray(x)");
-    QTest::newRow("section-like") << QStringLiteral("[Other]");
-    QTest::newRow("percent") << QStringLiteral("100% %U0041");
-    QTest::newRow("line break") << QStringLiteral("first\nsecond");
-    QTest::newRow("number") << QStringLiteral("60");
+    addValueRows();
 }
 
 void SettingsStoreTest::keepsValuesExactly()
@@ -229,6 +321,9 @@ void SettingsStoreTest::keepsValuesExactly()
     saveDir(value);
     QCOMPARE(getDir(), value);
     QVERIFY(contentsOf(m_dirs->settingsFile()).startsWith("[Settings]\n"));
+    // An earlier version of the program, still installed elsewhere, reads it the same.
+    QCOMPARE(QSettings(m_dirs->settingsFile(), QSettings::IniFormat).value(QStringLiteral("Settings/DraviksDir")),
+             QVariant(value));
 
     // Across real processes, both ways.
     const QString other = value + QStringLiteral("|other");
@@ -244,28 +339,98 @@ void SettingsStoreTest::keepsValuesExactly()
 void SettingsStoreTest::readsFilesWrittenByOthers_data()
 {
     QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("unquoted commas") << QByteArray("[Settings]\nDraviksDir=/photos/a,b/\n")
+    const QString dir = SettingNames::DraviksDir;
+    const QString interval = SettingNames::Interval;
+    QTest::newRow("unquoted commas") << QByteArray("[Settings]\nDraviksDir=/photos/a,b/\n") << dir
                                      << QStringLiteral("/photos/a,b/");
-    QTest::newRow("quoted backslashes") << QByteArray("[Settings]\nDraviksDir=\"E:\\\\DRAVIKS\\\\\"\n")
+    QTest::newRow("quoted backslashes") << QByteArray("[Settings]\nDraviksDir=\"E:\\\\DRAVIKS\\\\\"\n") << dir
                                         << QStringLiteral("E:\\DRAVIKS\\");
-    QTest::newRow("quoted blank") << QByteArray("[Settings]\nDraviksDir=\" \"\n") << QStringLiteral(" ");
-    QTest::newRow("CR LF lines") << QByteArray("[Settings]\r\nInterval=9\r\nDraviksDir=/p/\r\n")
+    QTest::newRow("quoted blank") << QByteArray("[Settings]\nDraviksDir=\" \"\n") << dir << QStringLiteral(" ");
+    QTest::newRow("CR LF lines") << QByteArray("[Settings]\r\nInterval=9\r\nDraviksDir=/p/\r\n") << dir
                                  << QStringLiteral("/p/");
-    QTest::newRow("UTF-8") << QByteArray("[Settings]\nDraviksDir=/fotos/\xc3\xa9t\xc3\xa9/\n")
+    QTest::newRow("UTF-8") << QByteArray("[Settings]\nDraviksDir=/fotos/\xc3\xa9t\xc3\xa9/\n") << dir
                            << QStringLiteral("/fotos/été/");
-    QTest::newRow("key absent") << QByteArray("[Settings]\nInterval=9\n") << QStringLiteral(" ");
-    QTest::newRow("section absent") << QByteArray("[Other]\nDraviksDir=/p/\n") << QStringLiteral(" ");
-    QTest::newRow("empty file") << QByteArray() << QStringLiteral(" ");
+    QTest::newRow("key absent") << QByteArray("[Settings]\nInterval=9\n") << dir << QStringLiteral("absent");
+    QTest::newRow("section absent") << QByteArray("[Other]\nDraviksDir=/p/\n") << dir << QStringLiteral("absent");
+    QTest::newRow("empty file") << QByteArray() << dir << QStringLiteral("absent");
+
+    // Typed by hand: the text after "key=" is the value, whatever it holds.
+    QTest::newRow("comma and blank") << QByteArray("[Settings]\nDraviksDir=/media/cdrom/Dravik, Photos/draviks/\n")
+                                     << dir << QStringLiteral("/media/cdrom/Dravik, Photos/draviks/");
+    QTest::newRow("backslashes") << QByteArray("[Settings]\nDraviksDir=E:\\DRAVIKS\\\nInterval=5\n") << dir
+                                 << QStringLiteral("E:\\DRAVIKS\\");
+    QTest::newRow("network share") << QByteArray("[Settings]\nDraviksDir=\\\\server\\share\\draviks\\\n") << dir
+                                   << QStringLiteral("\\\\server\\share\\draviks\\");
+    QTest::newRow("semicolon and hash") << QByteArray("[Settings]\nDraviksDir=/p;1/#2/\n") << dir
+                                        << QStringLiteral("/p;1/#2/");
+    QTest::newRow("percent and quotes") << QByteArray("[Settings]\nDraviksDir=/100%20 \"x\"/\n") << dir
+                                        << QStringLiteral("/100%20 \"x\"/");
+    QTest::newRow("blank at the end") << QByteArray("[Settings]\nDraviksDir=/p/ \n") << dir << QStringLiteral("/p/ ");
+    QTest::newRow("blank after the equals sign")
+        << QByteArray("[Settings]\nDraviksDir= /p/\n") << dir << QStringLiteral(" /p/");
+    QTest::newRow("at sign") << QByteArray("[Settings]\nDraviksDir=@ByteArray(/p/)\n") << dir
+                             << QStringLiteral("@ByteArray(/p/)");
+    QTest::newRow("quoted") << QByteArray("[Settings]\nDraviksDir=\"/p/\"\n") << dir << QStringLiteral("/p/");
+    QTest::newRow("quoted, escapes unknown")
+        << QByteArray("[Settings]\nDraviksDir=\"E:\\DRAVIKS\\\"\n") << dir << QStringLiteral("\"E:\\DRAVIKS\\\"");
+    QTest::newRow("last line without a break")
+        << QByteArray("[Settings]\nInterval=8") << interval << QStringLiteral("8");
+
+    // As the earlier version wrote them.
+    QTest::newRow("escaped backslashes") << QByteArray("[Settings]\nDraviksDir=E:\\\\DRAVIKS\\\\\n") << dir
+                                         << QStringLiteral("E:\\DRAVIKS\\");
+    QTest::newRow("escaped at sign") << QByteArray("[Settings]\nDraviksDir=@@x\n") << dir << QStringLiteral("@x");
+
+    QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbf[Settings]\nDraviksDir=/p/\n") << dir
+                                     << QStringLiteral("/p/");
+    QTest::newRow("byte-order mark, CR LF")
+        << QByteArray("\xef\xbb\xbf[Settings]\r\nInterval=7\r\n") << interval << QStringLiteral("7");
+
+    QTest::newRow("lower-case names") << QByteArray("[settings]\ninterval=5\n") << interval << QStringLiteral("5");
+    QTest::newRow("blanks around names") << QByteArray("  [ Settings ]  \n\tInterval =5\n") << interval
+                                         << QStringLiteral("5");
+    QTest::newRow("comments and blank lines")
+        << QByteArray("; by hand\n# also a comment\n\n[Settings]\n; the interval\n\nInterval=7\n# end\n") << interval
+        << QStringLiteral("7");
+    QTest::newRow("first of two") << QByteArray("[Settings]\nInterval=3\ninterval=4\n") << interval
+                                  << QStringLiteral("3");
+    QTest::newRow("section given twice") << QByteArray("[Settings]\nA=1\n[Other]\nInterval=2\n[settings]\nInterval=6\n")
+                                         << interval << QStringLiteral("6");
+    QTest::newRow("key before any section")
+        << QByteArray("Interval=9\n[Settings]\n") << interval << QStringLiteral("absent");
+    QTest::newRow("1 MB") << paddedTo(kSizeLimit) << dir << QStringLiteral("/p/");
 }
 
 void SettingsStoreTest::readsFilesWrittenByOthers()
 {
     QFETCH(QByteArray, contents);
+    QFETCH(QString, key);
     QFETCH(QString, expected);
     writeFile(m_dirs->settingsFile(), contents);
-    QCOMPARE(getDir(), expected);
+    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, key, QStringLiteral("absent")), expected);
+}
+
+void SettingsStoreTest::readsWhatTheEarlierVersionWrote_data()
+{
+    addValueRows();
+}
+
+// The earlier version kept its settings through QSettings' own INI format.
+void SettingsStoreTest::readsWhatTheEarlierVersionWrote()
+{
+    QFETCH(QString, value);
+    {
+        QSettings earlier(m_dirs->settingsFile(), QSettings::IniFormat);
+        earlier.setValue(QStringLiteral("Settings/DraviksDir"), value);
+        earlier.setValue(QStringLiteral("Settings/Interval"), QStringLiteral("5"));
+    }
+    QCOMPARE(getDir(), value);
+    QCOMPARE(
+        GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault),
+        QStringLiteral("5"));
 }
 
 void SettingsStoreTest::saveKeepsEverythingElse()
@@ -281,6 +446,83 @@ void SettingsStoreTest::saveKeepsEverythingElse()
     QCOMPARE(get(SettingNames::Section, SettingNames::DraviksDir), QStringLiteral("/photos/"));
     QCOMPARE(get(SettingNames::Section, QStringLiteral("Zoom")), QStringLiteral("a, b"));
     QCOMPARE(get(SettingNames::Section, SettingNames::Interval), QStringLiteral("10"));
+}
+
+// Some keep their settings elsewhere and link them in; the link stays, the file it points to
+// changes, and so do neither its permissions.
+void SettingsStoreTest::saveKeepsLinkAndPermissions()
+{
+    const QString kept = QFileInfo(m_dirs->configHome()).path() + QStringLiteral("/kept.ini");
+    writeFile(kept, "[Settings]\nInterval=5\n");
+    const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(kept, permissions));
+    QVERIFY(QFile::link(kept, m_dirs->settingsFile()));
+
+    SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QStringLiteral("7"));
+    QVERIFY(QFileInfo(m_dirs->settingsFile()).isSymLink());
+    QCOMPARE(contentsOf(kept), QByteArray("[Settings]\nInterval=7\n"));
+    const QFile::Permissions user = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    QCOMPARE(QFile::permissions(kept) & ~user, permissions);
+    QVERIFY(!QFileInfo::exists(kept + QStringLiteral(".lock")));
+}
+
+void SettingsStoreTest::savesIntoItsOwnLine_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    const QString interval = SettingNames::Interval;
+    const QString ten = QStringLiteral("10");
+    QTest::newRow("empty file") << QByteArray() << interval << ten << QByteArray("[Settings]\nInterval=10\n");
+    QTest::newRow("lower-case names") << QByteArray("[settings]\ninterval=5\n") << interval << ten
+                                      << QByteArray("[settings]\nInterval=10\n");
+    QTest::newRow("indented key") << QByteArray("[Settings]\n  interval = 5\n") << interval << ten
+                                  << QByteArray("[Settings]\nInterval=10\n");
+    QTest::newRow("comments and other sections")
+        << QByteArray("; by hand\n[Other]\nColour = blue \n\n[Settings]\n# photos\nDraviksDir=/p/\n") << interval << ten
+        << QByteArray("; by hand\n[Other]\nColour = blue \n\n[Settings]\n# photos\nDraviksDir=/p/\nInterval=10\n");
+    QTest::newRow("after the section's last key")
+        << QByteArray("[Settings]\nDraviksDir=/p/\n\n; next\n[Other]\nX=1\n") << interval << ten
+        << QByteArray("[Settings]\nDraviksDir=/p/\nInterval=10\n\n; next\n[Other]\nX=1\n");
+    QTest::newRow("section added") << QByteArray("[Other]\nX=1\n") << interval << ten
+                                   << QByteArray("[Other]\nX=1\n\n[Settings]\nInterval=10\n");
+    QTest::newRow("section added after a blank line")
+        << QByteArray("[Other]\nX=1\n\n") << interval << ten << QByteArray("[Other]\nX=1\n\n[Settings]\nInterval=10\n");
+    QTest::newRow("CR LF replaced") << QByteArray("[Settings]\r\nDraviksDir=/p/\r\nInterval=5\r\n") << interval << ten
+                                    << QByteArray("[Settings]\r\nDraviksDir=/p/\r\nInterval=10\r\n");
+    QTest::newRow("CR LF added") << QByteArray("[Other]\r\nX=1\r\n") << interval << ten
+                                 << QByteArray("[Other]\r\nX=1\r\n\r\n[Settings]\r\nInterval=10\r\n");
+    QTest::newRow("byte-order mark dropped") << QByteArray("\xef\xbb\xbf[Settings]\nInterval=5\n") << interval << ten
+                                             << QByteArray("[Settings]\nInterval=10\n");
+    QTest::newRow("last line without a break")
+        << QByteArray("[Settings]\nInterval=5") << interval << ten << QByteArray("[Settings]\nInterval=10");
+    QTest::newRow("added after a line without a break") << QByteArray("[Settings]\nDraviksDir=/p/") << interval << ten
+                                                        << QByteArray("[Settings]\nDraviksDir=/p/\nInterval=10\n");
+    QTest::newRow("first of two") << QByteArray("[Settings]\ninterval=5\nInterval=6\n") << interval << ten
+                                  << QByteArray("[Settings]\nInterval=10\nInterval=6\n");
+    QTest::newRow("key before any section") << QByteArray("Interval=1\n[Settings]\n") << interval << ten
+                                            << QByteArray("Interval=1\n[Settings]\nInterval=10\n");
+    QTest::newRow("hand-written value kept")
+        << QByteArray("[Settings]\nDraviksDir=E:\\DRAVIKS\\\nInterval=5\nZoom=a, b\n") << interval << ten
+        << QByteArray("[Settings]\nDraviksDir=E:\\DRAVIKS\\\nInterval=10\nZoom=a, b\n");
+    QTest::newRow("value that needs quotes")
+        << QByteArray("[Settings]\nInterval=5\n") << SettingNames::DraviksDir << QStringLiteral(" ")
+        << QByteArray("[Settings]\nInterval=5\nDraviksDir=\" \"\n");
+}
+
+// Others edit the file by hand: a save changes its own key's line and nothing else.
+void SettingsStoreTest::savesIntoItsOwnLine()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    writeFile(m_dirs->settingsFile(), before);
+    SaveSetting(kApplicationTitle, SettingNames::Section, key, value);
+    QCOMPARE(contentsOf(m_dirs->settingsFile()), after);
+    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, key, QStringLiteral("absent")), value);
 }
 
 // File times only move on with the clock tick, so another program may change the file without
@@ -377,7 +619,7 @@ void SettingsStoreTest::placeObstacle(Obstacle obstacle)
     case Obstacle::ConfigHomeIsFile: {
         const QString blocker = m_dirs->configHome() + QStringLiteral("/blocker");
         writeFile(blocker, "not a directory");
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, blocker + QStringLiteral("/config"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker + QStringLiteral("/config")));
         break;
     }
     case Obstacle::DamagedFile:
@@ -467,6 +709,264 @@ void SettingsStoreTest::unreadableFileIsAnError()
     QCOMPARE(get.exitCode, int(RuntimeError::PathFileAccess));
     QVERIFY2(get.output.isEmpty(), qPrintable(get.output));
     QVERIFY2(get.errors.contains(QStringLiteral("Path/File access error")), qPrintable(get.errors));
+}
+
+void SettingsStoreTest::refusesFilesThatAreNotSettings_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("where");
+
+    const QString first = QStringLiteral("line 1 ");
+    const QString second = QStringLiteral("line 2 ");
+    QTest::newRow("binary") << QByteArray("\x7f"
+                                          "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\n",
+                                          25)
+                            << first;
+    QTest::newRow("NUL in a value") << QByteArray("[Settings]\nInterval=5\0\n", 23) << second;
+    QTest::newRow("unclosed section") << QByteArray("[Settings\nDraviksDir=/old/\n") << first;
+    QTest::newRow("text after a section") << QByteArray("[Settings] x\nInterval=5\n") << first;
+    QTest::newRow("no section name") << QByteArray("[]\nInterval=5\n") << first;
+    QTest::newRow("no equals sign") << QByteArray("[Settings]\nDraviksDir /p/\n") << second;
+    QTest::newRow("no key") << QByteArray("[Settings]\n=5\n") << second;
+    QTest::newRow("not UTF-8") << QByteArray("[Settings]\nDraviksDir=/\xff/\n") << second;
+    QTest::newRow("CR alone as line break") << QByteArray("[Settings]\rInterval=5\r") << first;
+}
+
+// Reported, naming the line, and never rewritten: the save would drop what could not be read.
+void SettingsStoreTest::refusesFilesThatAreNotSettings()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, where);
+    const QString path = m_dirs->settingsFile();
+    writeFile(path, contents);
+
+    const auto check = [&](const std::optional<RuntimeError> &error) {
+        QVERIFY(error);
+        QCOMPARE(int(error->number()), int(RuntimeError::PathFileAccess));
+        QVERIFY2(error->detail().contains(path), qPrintable(error->detail()));
+        QVERIFY2(error->detail().contains(QStringLiteral("not a valid settings file")), qPrintable(error->detail()));
+        QVERIFY2(error->detail().contains(where), qPrintable(error->detail()));
+    };
+    check(errorRaisedBy([] { getDir(); }));
+    check(errorRaisedBy([] { saveDir(QStringLiteral("/new/")); }));
+    QCOMPARE(contentsOf(path), contents);
+}
+
+void SettingsStoreTest::refusesHostileFiles_data()
+{
+    QTest::addColumn<Hostile>("hostile");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("named pipe") << Hostile::NamedPipe << QStringLiteral("not a regular file");
+    QTest::newRow("link to /dev/zero") << Hostile::LinkToDevZero << QStringLiteral("not a regular file");
+    QTest::newRow("over 1 MB") << Hostile::Oversized << QStringLiteral("larger than 1 MB");
+}
+
+// In a probe: a read that blocks, or one that never ends, shows as a probe that does not end.
+void SettingsStoreTest::refusesHostileFiles()
+{
+    QFETCH(Hostile, hostile);
+    QFETCH(QString, reason);
+    const QString path = m_dirs->settingsFile();
+    switch (hostile) {
+    case Hostile::NamedPipe:
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        break;
+    case Hostile::LinkToDevZero:
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        break;
+    case Hostile::Oversized:
+        writeFile(path, paddedTo(kSizeLimit + 1));
+        break;
+    }
+    const QByteArray before = entryAt(path);
+
+    const QList<QStringList> commands = {{QStringLiteral("get"), QStringLiteral("DraviksDir"), QStringLiteral(" ")},
+                                         {QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("5")}};
+    for (const QStringList &command : commands) {
+        const ProbeRun run = runProbe(command, m_dirs->environment(), 10000);
+        QCOMPARE(run.exitCode, int(RuntimeError::PathFileAccess));
+        QVERIFY2(run.errors.contains(path) && run.errors.contains(reason), qPrintable(run.errors));
+    }
+    QCOMPARE(entryAt(path), before);
+}
+
+void SettingsStoreTest::refusesWhatTheFileCannotHold_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("badName");
+
+    const QString section = SettingNames::Section;
+    const QString one = QStringLiteral("1");
+    QTest::newRow("equals sign in the key") << section << QStringLiteral("a=b") << one << true;
+    QTest::newRow("line break in the key") << section << QStringLiteral("a\nb") << one << true;
+    QTest::newRow("comment mark first") << section << QStringLiteral(";a") << one << true;
+    QTest::newRow("empty key") << section << QString() << one << true;
+    QTest::newRow("blank before the key") << section << QStringLiteral(" Interval") << one << true;
+    QTest::newRow("bracket in the section") << QStringLiteral("Set]tings") << SettingNames::Interval << one << true;
+    QTest::newRow("empty section") << QString() << SettingNames::Interval << one << true;
+    QTest::newRow("broken UTF-16 in the value")
+        << section << SettingNames::DraviksDir << QString(QChar(0xd800)) + QStringLiteral("/p/") << false;
+}
+
+// A name or a value the file cannot hold as given is an error, not something else stored.
+void SettingsStoreTest::refusesWhatTheFileCannotHold()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(bool, badName);
+    const QString path = m_dirs->settingsFile();
+    const QByteArray before("[Settings]\nInterval=5\n");
+    writeFile(path, before);
+
+    const std::optional<RuntimeError> saveError =
+        errorRaisedBy([&] { SaveSetting(kApplicationTitle, section, key, value); });
+    QVERIFY(saveError);
+    QCOMPARE(int(saveError->number()), int(RuntimeError::PathFileAccess));
+    QVERIFY2(saveError->detail().contains(path), qPrintable(saveError->detail()));
+    QCOMPARE(contentsOf(path), before);
+
+    if (badName) {
+        const std::optional<RuntimeError> getError =
+            errorRaisedBy([&] { GetSetting(kApplicationTitle, section, key, QString()); });
+        QVERIFY(getError);
+        QCOMPARE(int(getError->number()), int(RuntimeError::PathFileAccess));
+    }
+}
+
+void SettingsStoreTest::needsNothingButTheSettingsFile_data()
+{
+    QTest::addColumn<TempDir>("tempDir");
+
+    QTest::newRow("TMPDIR is a file") << TempDir::File;
+    QTest::newRow("TMPDIR is missing") << TempDir::Missing;
+    if (!runningAsRoot())
+        QTest::newRow("TMPDIR is read-only") << TempDir::ReadOnlyDirectory;
+}
+
+void SettingsStoreTest::needsNothingButTheSettingsFile()
+{
+    QFETCH(TempDir, tempDir);
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QString tmp = scratch.filePath(QStringLiteral("tmp"));
+    switch (tempDir) {
+    case TempDir::File:
+        writeFile(tmp, "not a directory");
+        break;
+    case TempDir::Missing:
+        break;
+    case TempDir::ReadOnlyDirectory:
+        QVERIFY(QDir().mkpath(tmp));
+        QVERIFY(QFile::setPermissions(tmp, QFile::ReadOwner | QFile::ExeOwner));
+        break;
+    }
+    const QByteArray before = entryAt(tmp);
+    writeFile(m_dirs->settingsFile(), "[Settings]\nDraviksDir=/p/\n");
+    QProcessEnvironment environment = m_dirs->environment();
+    environment.insert(QStringLiteral("TMPDIR"), tmp);
+
+    const ProbeRun save =
+        runProbe({QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("7")}, environment);
+    QVERIFY2(save.exitCode == 0, qPrintable(save.errors));
+    const ProbeRun interval =
+        runProbe({QStringLiteral("get"), QStringLiteral("Interval"), QStringLiteral("2")}, environment);
+    QVERIFY2(interval.exitCode == 0, qPrintable(interval.errors));
+    QCOMPARE(interval.output, bracketed(QStringLiteral("7")));
+    const ProbeRun dir =
+        runProbe({QStringLiteral("get"), QStringLiteral("DraviksDir"), QStringLiteral(" ")}, environment);
+    QCOMPARE(dir.output, bracketed(QStringLiteral("/p/")));
+
+    QCOMPARE(entryAt(tmp), before);
+    if (tempDir == TempDir::ReadOnlyDirectory) {
+        QVERIFY(QDir(tmp).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+// A save killed at any moment leaves the settings file whole and nothing else behind, neither
+// in TMPDIR nor next to the file (but the lock, which the next save takes over).
+void SettingsStoreTest::killedSavesLeaveNothingBehind()
+{
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    QProcessEnvironment environment = m_dirs->environment();
+    environment.insert(QStringLiteral("TMPDIR"), tmp.path());
+    const QString path = m_dirs->settingsFile();
+    const int kills = 40;
+
+    for (int kill = 0; kill < kills; ++kill) {
+        const QString prefix = QStringLiteral("/photos/%1/").arg(kill);
+        QProcess saver;
+        saver.setProcessEnvironment(environment);
+        saver.start(QStringLiteral(SETTINGS_PROBE),
+                    {QStringLiteral("set-many"), QStringLiteral("DraviksDir"), prefix, QStringLiteral("100000")});
+        QVERIFY(saver.waitForStarted());
+        // Once it saves back to back, kill it at some moment of a save.
+        QTRY_VERIFY_WITH_TIMEOUT(contentsOf(path).contains(prefix.toUtf8()), 20000);
+        QTest::qSleep(QRandomGenerator::global()->bounded(1, 15));
+        saver.kill();
+        QVERIFY(saver.waitForFinished());
+        QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+    }
+
+    const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    QCOMPARE(QDir(tmp.path()).entryList(everything), QStringList());
+    const QString name = QFileInfo(path).fileName();
+    QStringList left = QDir(m_dirs->configHome()).entryList(everything);
+    left.removeOne(name + QStringLiteral(".lock"));
+    QCOMPARE(left, QStringList{name});
+    const QString last = QStringLiteral("/photos/%1/").arg(kills - 1);
+    QVERIFY2(getDir().startsWith(last), qPrintable(getDir()));
+    saveDir(QStringLiteral("/after/"));
+    QCOMPARE(getDir(), QStringLiteral("/after/"));
+}
+
+void SettingsStoreTest::takesOverAbandonedLocks_data()
+{
+    QTest::addColumn<QByteArray>("lockContents");
+
+    QTest::newRow("empty: killed as it created it") << QByteArray();
+    QTest::newRow("of a process that ended")
+        << QByteArray("2147483646\nsettings-probe\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+}
+
+void SettingsStoreTest::takesOverAbandonedLocks()
+{
+    QFETCH(QByteArray, lockContents);
+    const QString lock = m_dirs->settingsFile() + QStringLiteral(".lock");
+    writeFile(lock, lockContents);
+
+    const ProbeRun save =
+        runProbe({QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("7")}, m_dirs->environment());
+    QVERIFY2(save.exitCode == 0, qPrintable(save.errors));
+    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QString()),
+             QStringLiteral("7"));
+    QVERIFY(!QFileInfo::exists(lock));
+}
+
+// Earlier versions saved through QSettings, which holds a QLockFile of the same name.
+void SettingsStoreTest::waitsForTheLockOfEarlierVersions()
+{
+    QLockFile held(m_dirs->settingsFile() + QStringLiteral(".lock"));
+    QVERIFY(held.tryLock(0));
+    QProcess saver;
+    saver.setProcessEnvironment(m_dirs->environment());
+    saver.start(QStringLiteral(SETTINGS_PROBE),
+                {QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("7")});
+    QVERIFY(saver.waitForStarted());
+    QVERIFY2(!saver.waitForFinished(1000), "the save did not wait for the lock");
+    QVERIFY(!QFileInfo::exists(m_dirs->settingsFile()));
+
+    held.unlock();
+    QVERIFY(saver.waitForFinished(30000));
+    QCOMPARE(saver.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(saver.exitCode() == 0, saver.readAllStandardError().constData());
+    QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QString()),
+             QStringLiteral("7"));
 }
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)
