@@ -1,17 +1,24 @@
 #include "platform/PictureLoader.h"
 
+#include "platform/FileName.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 QString sourceOf(const QString &path)
 {
-    return QStringLiteral("LoadPicture(\"%1\")").arg(QDir::toNativeSeparators(path));
+    return QStringLiteral("LoadPicture(\"%1\")").arg(QDir::toNativeSeparators(FileName::forDisplay(path)));
 }
 
 [[noreturn]] void raiseInvalid(const QString &path, const QString &detail)
@@ -24,15 +31,37 @@ bool turnsSideways(QImageIOHandler::Transformations transformation)
     return transformation.testFlag(QImageIOHandler::TransformationRotate90);
 }
 
+[[noreturn]] void raiseNotFound(const QString &path, const QString &detail = {})
+{
+    throw RuntimeError(RuntimeError::FileNotFound, sourceOf(path), detail);
+}
+
+// Opens the file by the bytes its path names, so Qt never re-encodes the name.
+void openFile(QFile &file, const QString &path)
+{
+    const std::optional<QByteArray> name = FileName::toBytes(path);
+    if (!name)
+        raiseNotFound(path);
+    struct stat info;
+    if (::stat(name->constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        raiseNotFound(path);
+    const int fd = ::open(name->constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        raiseNotFound(path, qt_error_string(errno));
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        raiseNotFound(path, file.errorString());
+    }
+}
+
 } // namespace
 
 QImage LoadPicture(const QString &path, const QSize &shownSize)
 {
-    const QFileInfo file(path);
-    if (!file.isFile())
-        throw RuntimeError(RuntimeError::FileNotFound, sourceOf(path));
+    QFile file;
+    openFile(file, path);
 
-    QImageReader reader(path);
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     // The format is told by the contents, so a photo with a wrong extension still loads.
     reader.setDecideFormatFromContent(true);

@@ -8,7 +8,8 @@
 // pixels. Reads every format Qt's image plugins read (for animations, the first frame),
 // turns camera photos upright by their EXIF orientation and returns the picture at exactly
 // shownSize. A format that can decode at a reduced scale (JPEG) does so, so a large photo
-// is never held at full size.
+// is never held at full size. The path is text in FileName's lossless form: the file is
+// opened by the bytes it stands for, so a name that is not UTF-8 opens too.
 //
 // Raises RuntimeError(FileNotFound) when there is no file at path, and
 // RuntimeError(InvalidPicture) when the file is not a picture, is damaged, or claims more

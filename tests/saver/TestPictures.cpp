@@ -9,6 +9,9 @@
 #include <array>
 #include <cstdlib>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace TestPictures {
 
 namespace {
@@ -191,6 +194,15 @@ bool WriteFile(const QString &path, const QByteArray &contents)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+bool WriteFileNamedByBytes(const QByteArray &path, const QByteArray &contents)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, contents.constData(), size_t(contents.size())) == contents.size();
+    return ::close(fd) == 0 && written;
 }
 
 bool IsColour(QRgb pixel, const QColor &expected, int tolerance)

@@ -25,6 +25,8 @@ QByteArray WithClaimedJpegSize(const QByteArray &jpeg, quint16 width, quint16 he
 QByteArray PngHeaderClaiming(quint32 width, quint32 height);
 
 bool WriteFile(const QString &path, const QByteArray &contents);
+// Writes the file named by exactly these bytes, past any decoding of names to text.
+bool WriteFileNamedByBytes(const QByteArray &path, const QByteArray &contents);
 // Within a tolerance that JPEG's lossy colours need.
 bool IsColour(QRgb pixel, const QColor &expected, int tolerance = 24);
 

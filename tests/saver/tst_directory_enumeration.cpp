@@ -1,12 +1,15 @@
 #include "platform/DirectoryEnumeration.h"
+#include "platform/FileName.h"
 #include "platform/FileNamePattern.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -18,6 +21,13 @@ bool touch(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write("x") == 1;
+}
+
+// Creates the file named by exactly these bytes, past any decoding of names to text.
+bool touchBytes(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    return fd >= 0 && ::close(fd) == 0;
 }
 
 QStringList enumerateAll(DirectoryEnumeration &enumeration, const QString &pattern)
@@ -41,6 +51,7 @@ private slots:
     void wildcard_data();
     void wildcard();
     void normalFilesInOrdinalOrder();
+    void namesThatAreNotUtf8();
     void wildcardPartSelectsNames();
     void firstRestartsAndNextRunsOut();
     void orderIsFixedAtFirst();
@@ -146,6 +157,36 @@ void TestDirectoryEnumeration::normalFilesInOrdinalOrder()
                                QStringLiteral("README"), QStringLiteral("_x"),       QStringLiteral("a.jpg"),
                                QStringLiteral("b.jpg"),  QStringLiteral("link.jpg"), QStringLiteral("\u00e9.jpg")};
     QCOMPARE(enumerateAll(enumeration, m_dir->path() + QStringLiteral("/*.*")), expected);
+}
+
+// Names from a disc with Latin-1 names mounted without conversion. Each name comes back in
+// a text form that gives its bytes back, so the file can be opened. The order is that of
+// the texts' UTF-16 code units, as for valid names: a stray byte 0xE9 is the code unit
+// U+DCE9, after the supplementary characters (surrogate pairs from U+D800) and before
+// U+E000..U+FFFF. (Byte order would put it before both.)
+void TestDirectoryEnumeration::namesThatAreNotUtf8()
+{
+    const QByteArray dir = QFile::encodeName(m_dir->path()) + '/';
+    const QList<QByteArray> ordered{"67\xe9.JPG",           "z.jpg",    "\xc3\xa9.jpg",
+                                    "\xf0\x90\x90\x80.jpg", "\xe9.jpg", "\xef\xbc\x81.jpg"};
+    // QTemporaryDir removes by text names, which cannot reach these files.
+    const auto removeByBytes = qScopeGuard([&] {
+        for (const QByteArray &name : ordered)
+            ::unlink((dir + name).constData());
+    });
+    for (const QByteArray &name : ordered)
+        QVERIFY(touchBytes(dir + name));
+
+    DirectoryEnumeration enumeration;
+    const QStringList names = enumerateAll(enumeration, m_dir->path() + QStringLiteral("/*.*"));
+    QCOMPARE(names.size(), ordered.size());
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QCOMPARE(FileName::toBytes(names.at(i)), std::optional<QByteArray>(ordered.at(i)));
+        const QByteArray path = FileName::toBytes(m_dir->path() + QLatin1Char('/') + names.at(i)).value_or("");
+        struct stat info;
+        QCOMPARE(::stat(path.constData(), &info), 0);
+    }
+    QCOMPARE(names.at(2), QStringLiteral("\u00e9.jpg"));
 }
 
 void TestDirectoryEnumeration::wildcardPartSelectsNames()

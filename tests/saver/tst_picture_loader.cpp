@@ -1,11 +1,16 @@
 #include "TestPictures.h"
+#include "platform/FileName.h"
 #include "platform/PictureLoader.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImageWriter>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace TestPictures;
 
@@ -20,6 +25,7 @@ private slots:
     void formats();
     void contentDecidesTheFormat();
     void largePhotoComesAtTheShownSize();
+    void nameThatIsNotUtf8();
     void exifOrientation_data();
     void exifOrientation();
     void failures_data();
@@ -92,6 +98,27 @@ void TestPictureLoader::largePhotoComesAtTheShownSize()
     // A smaller photo is stretched up to the same size.
     const QString small = write(QStringLiteral("small.jpg"), Solid(QColor(30, 60, 220), "jpg", QSize(100, 50)));
     QCOMPARE(LoadPicture(small, QSize(777, 473)).size(), QSize(777, 473));
+}
+
+void TestPictureLoader::nameThatIsNotUtf8()
+{
+    const QByteArray name = "67\xe9.JPG";
+    const QByteArray directory = QFile::encodeName(m_dir.path()) + '/';
+    // QTemporaryDir removes by text names, which cannot reach this file.
+    const auto removeByBytes = qScopeGuard([&] { ::unlink((directory + name).constData()); });
+    QVERIFY(WriteFileNamedByBytes(directory + name, Solid(QColor(200, 40, 40), "jpg")));
+    const QString path = m_dir.path() + QLatin1Char('/') + FileName::fromBytes(name);
+    const QImage picture = LoadPicture(path, QSize(30, 20));
+    QVERIFY(IsColour(picture.pixel(15, 10), QColor(200, 40, 40)));
+
+    // Errors name the file as it is shown.
+    try {
+        LoadPicture(path + QStringLiteral(".missing"), QSize(30, 20));
+        QFAIL("no error raised");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(error.number(), RuntimeError::FileNotFound);
+        QVERIFY2(error.message().contains(QStringLiteral("67\ufffd.JPG.missing")), qPrintable(error.message()));
+    }
 }
 
 void TestPictureLoader::exifOrientation_data()

@@ -8,8 +8,12 @@
 #include "saver/Form1.h"
 
 #include <QDir>
+#include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace TestPictures;
 
@@ -38,6 +42,7 @@ private slots:
 
     void firstFileThreeTimesThenOnwardsWithCaptions();
     void photoIsDecodedAtTheFrameSize();
+    void namesThatAreNotUtf8();
     void nonPictureFirstFile();
     void nonPictureLaterFile();
     void emptyDirectory();
@@ -153,6 +158,34 @@ void TestSaverPhotoCycle::photoIsDecodedAtTheFrameSize()
     QCOMPARE(picture().size(), QSize(777, 473) * photo->devicePixelRatio());
     QVERIFY(showing(kBlue));
     QCOMPARE(caption(), QStringLiteral("Franklin Mint Die-cast Models "));
+}
+
+// A disc with Latin-1 names mounted without conversion: the photos are shown, and each stray
+// byte is one replacement character in the caption.
+void TestSaverPhotoCycle::namesThatAreNotUtf8()
+{
+    const QString dir = photoDir({});
+    QVERIFY(!dir.isEmpty());
+    const QByteArray red = QFile::encodeName(dir) + "67\xe9.png";
+    const QByteArray green = QFile::encodeName(dir) + "T\xe9.png";
+    // QTemporaryDir removes by text names, which cannot reach these files.
+    const auto removeByBytes = qScopeGuard([&] {
+        ::unlink(red.constData());
+        ::unlink(green.constData());
+    });
+    QVERIFY(WriteFileNamedByBytes(red, Solid(kRed, "png")));
+    QVERIFY(WriteFileNamedByBytes(green, Solid(kGreen, "png")));
+    MessageBoxWatcher messages;
+    load(dir);
+    for (int i = 1; i <= 3; ++i) {
+        tick();
+        QVERIFY2(showing(kRed), qPrintable(QStringLiteral("tick %1").arg(i)));
+        QCOMPARE(caption(), QStringLiteral("  1967 Dravik   "));
+    }
+    tick();
+    QVERIFY(showing(kGreen));
+    QCOMPARE(caption(), QStringLiteral("  200\ufffd Dravik   "));
+    QVERIFY(messages.seen().isEmpty());
 }
 
 void TestSaverPhotoCycle::nonPictureFirstFile()
