@@ -36,18 +36,29 @@ bool turnsSideways(QImageIOHandler::Transformations transformation)
     throw RuntimeError(RuntimeError::FileNotFound, sourceOf(path), detail);
 }
 
-// Opens the file by the bytes its path names, so Qt never re-encodes the name.
-void openFile(QFile &file, const QString &path)
+bool isRegularFile(const struct stat &info)
+{
+    return S_ISREG(info.st_mode);
+}
+
+// Opens the file by the bytes its path names, so Qt never re-encodes the name. Only a
+// regular file is read. Opening a FIFO without a writer blocks in the kernel for ever, so
+// the open never waits (O_NONBLOCK; it changes nothing for a regular file), and the open
+// descriptor is what is checked: the path may be renamed over between any check by name
+// and the open. The check by name only spares opening what is visibly a device.
+void openRegularFile(QFile &file, const QString &path)
 {
     const std::optional<QByteArray> name = FileName::toBytes(path);
-    if (!name)
-        raiseNotFound(path);
     struct stat info;
-    if (::stat(name->constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!name || ::stat(name->constData(), &info) != 0 || !isRegularFile(info))
         raiseNotFound(path);
-    const int fd = ::open(name->constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(name->constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         raiseNotFound(path, qt_error_string(errno));
+    if (::fstat(fd, &info) != 0 || !isRegularFile(info)) {
+        ::close(fd);
+        raiseNotFound(path);
+    }
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         raiseNotFound(path, file.errorString());
@@ -59,7 +70,7 @@ void openFile(QFile &file, const QString &path)
 QImage LoadPicture(const QString &path, const QSize &shownSize)
 {
     QFile file;
-    openFile(file, path);
+    openRegularFile(file, path);
 
     QImageReader reader(&file);
     reader.setAutoTransform(true);

@@ -11,7 +11,9 @@
 // is never held at full size. The path is text in FileName's lossless form: the file is
 // opened by the bytes it stands for, so a name that is not UTF-8 opens too.
 //
-// Raises RuntimeError(FileNotFound) when there is no file at path, and
+// Raises RuntimeError(FileNotFound) when there is no regular file at path (a directory, a
+// FIFO or a device is not a photo, whatever it is named; it is never read and never waited
+// for), and
 // RuntimeError(InvalidPicture) when the file is not a picture, is damaged, or claims more
 // than kMaxPicturePixels pixels; nothing large is allocated for such a claim.
 QImage LoadPicture(const QString &path, const QSize &shownSize);

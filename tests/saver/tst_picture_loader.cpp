@@ -5,14 +5,43 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageWriter>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <thread>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace TestPictures;
+
+namespace {
+
+// What the probe printed, one line per load; empty when it had to be killed because no load
+// ended within stallMs.
+QList<QByteArray> probe(const QString &path, QSize shownSize, int loads = 1, int stallMs = 10000)
+{
+    QProcess child;
+    child.start(
+        QStringLiteral(DRAVIK_PICTURE_PROBE),
+        {path, QString::number(shownSize.width()), QString::number(shownSize.height()), QString::number(loads)});
+    QByteArray output;
+    while (child.waitForReadyRead(stallMs) || child.state() == QProcess::NotRunning) {
+        output += child.readAllStandardOutput();
+        if (child.state() == QProcess::NotRunning)
+            return output.trimmed().split('\n');
+    }
+    child.kill();
+    child.waitForFinished();
+    return {};
+}
+
+} // namespace
 
 class TestPictureLoader : public QObject
 {
@@ -30,6 +59,9 @@ private slots:
     void exifOrientation();
     void failures_data();
     void failures();
+    void notAFileFailsAtOnce_data();
+    void notAFileFailsAtOnce();
+    void fifoSwappedInAfterTheCheck();
 
 private:
     QString write(const QString &name, const QByteArray &contents);
@@ -184,6 +216,69 @@ void TestPictureLoader::failures()
         QCOMPARE(int(error.number()), number);
         QVERIFY2(error.message().contains(QDir::toNativeSeparators(path)), qPrintable(error.message()));
     }
+}
+
+void TestPictureLoader::notAFileFailsAtOnce_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("FIFO") << QStringLiteral("fifo.jpg");
+    QTest::newRow("link to /dev/zero") << QStringLiteral("zero.jpg");
+    QTest::newRow("link to a FIFO") << QStringLiteral("fifo-link.jpg");
+}
+
+// Opening a FIFO with no writer blocks for ever, and reading a device never ends. The load
+// runs in a child process, so a loader that hangs fails the test instead of hanging it.
+void TestPictureLoader::notAFileFailsAtOnce()
+{
+    QFETCH(QString, name);
+    const QDir dir(m_dir.path());
+    if (!QFileInfo::exists(dir.filePath(QStringLiteral("fifo.jpg")))) {
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.jpg"))).constData(), 0600), 0);
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.jpg"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("fifo.jpg")), dir.filePath(QStringLiteral("fifo-link.jpg"))));
+    }
+    const QList<QByteArray> result = probe(dir.filePath(name), QSize(777, 473));
+    QVERIFY2(!result.isEmpty(), "the load hung");
+    QVERIFY2(result.constFirst().startsWith("error 53 "), result.constFirst().constData());
+}
+
+// Another process renames a FIFO over the photo, and the photo back over it, again and
+// again, while the child loads the photo: whichever it finds when it opens the path, the
+// load ends, with the photo or with FileNotFound. A loader that checks the path and then
+// opens it by name soon meets the FIFO at the open and blocks there.
+void TestPictureLoader::fifoSwappedInAfterTheCheck()
+{
+    const QDir dir(m_dir.path());
+    const QByteArray photo = QFile::encodeName(dir.filePath(QStringLiteral("swapped.jpg")));
+    const QByteArray regular = QFile::encodeName(dir.filePath(QStringLiteral("regular")));
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("fifo")));
+    const QByteArray spare = QFile::encodeName(dir.filePath(QStringLiteral("spare")));
+    QVERIFY(WriteFile(QFile::decodeName(regular), Solid(QColor(200, 40, 40), "jpg", QSize(16, 16))));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QCOMPARE(::link(regular.constData(), photo.constData()), 0);
+
+    std::atomic<bool> stop = false;
+    std::thread swapper([&] {
+        while (!stop) {
+            for (const QByteArray &next : {fifo, regular}) {
+                if (::link(next.constData(), spare.constData()) == 0)
+                    ::rename(spare.constData(), photo.constData());
+            }
+        }
+    });
+    const QList<QByteArray> results = probe(QFile::decodeName(photo), QSize(8, 8), 2000);
+    stop = true;
+    swapper.join();
+
+    QVERIFY2(!results.isEmpty(), "a load hung");
+    QCOMPARE(results.size(), 2000);
+    qsizetype shown = 0;
+    for (const QByteArray &result : results) {
+        QVERIFY2(result.startsWith("ok 8 8 ") || result.startsWith("error 53 "), result.constData());
+        shown += result.startsWith("ok ") ? 1 : 0;
+    }
+    // Both were met, so the swaps did run during the loads.
+    QVERIFY(shown > 0 && shown < results.size());
 }
 
 QTEST_MAIN(TestPictureLoader)
