@@ -1,6 +1,7 @@
 #include "platform/PictureLoader.h"
 
 #include "platform/FileName.h"
+#include "platform/JpegStructure.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
@@ -8,7 +9,9 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -65,12 +68,71 @@ void openRegularFile(QFile &file, const QString &path)
     }
 }
 
+// Qt decodes a JPEG to 32-bit pixels (grey ones to 8-bit; counted as 32 all the same).
+constexpr qint64 kBytesPerPixel = 4;
+// Qt keeps a comment ahead of the frame about five times over (the decoder's copy, the text
+// and its key), Exif and ICC segments about twice: measured, and rounded up.
+constexpr qint64 kKeptSegmentCost = 5;
+
+int ceilDivide(qint64 value, qint64 divisor)
+{
+    return int((value + divisor - 1) / divisor);
+}
+
+qint64 pixelBytes(const QSize &size)
+{
+    return qint64(size.width()) * size.height() * kBytesPerPixel;
+}
+
+// The size Qt's JPEG reader decodes at for a scaled read: the smallest scale of M/8 (M from
+// 1 to 8) that still covers the scaled size; the rest of the way is a smooth scaling.
+QSize reducedDecodeSize(const QSize &stored, const QSize &scaled)
+{
+    if (!scaled.isValid() || scaled.isEmpty())
+        return stored;
+    const double factor = std::min(double(stored.width()) / scaled.width(), double(stored.height()) / scaled.height());
+    const int eighths = std::clamp(int(std::ceil(8 / factor)), 1, 8);
+    return {ceilDivide(qint64(stored.width()) * eighths, 8), ceilDivide(qint64(stored.height()) * eighths, 8)};
+}
+
+// The peak memory of decoding the JPEG to scaled (its stored size when invalid): the whole
+// image's coefficients where the decoder holds them, the picture at the reduced size, its
+// scaled and turned copies, and the segments the decoder keeps.
+qint64 jpegDecodeBytes(const JpegStructure &jpeg, const QSize &stored, const QSize &scaled)
+{
+    const QSize shown = scaled.isValid() && !scaled.isEmpty() ? scaled : stored;
+    return wholeImageCoefficientBytes(jpeg) + pixelBytes(reducedDecodeSize(stored, scaled)) + 2 * pixelBytes(shown)
+        + kKeptSegmentCost * jpeg.keptSegmentBytes;
+}
+
+// A JPEG is walked before Qt reads any of it: how it is coded decides the memory its
+// decoding takes, and even reading its header keeps the segments ahead of the frame. The
+// EXIF orientation is not known yet, so the shown size is taken either way round.
+void checkJpegCost(QFile &file, const QString &path, const QSize &shownSize)
+{
+    const std::optional<JpegStructure> jpeg = readJpegStructure(file);
+    file.seek(0);
+    if (!jpeg)
+        return;
+    if (jpeg->keptSegments > kMaxJpegKeptSegments)
+        raiseInvalid(path, QStringLiteral("%1 comment and metadata segments").arg(jpeg->keptSegments));
+    const qint64 needed = std::max(jpegDecodeBytes(*jpeg, jpeg->size, shownSize),
+                                   jpegDecodeBytes(*jpeg, jpeg->size, shownSize.transposed()));
+    if (needed > kMaxDecodeBytes) {
+        raiseInvalid(path,
+                     QStringLiteral("decoding needs %1 MiB, more than %2 MiB")
+                         .arg(needed / (1024 * 1024))
+                         .arg(kMaxDecodeBytes / (1024 * 1024)));
+    }
+}
+
 } // namespace
 
 QImage LoadPicture(const QString &path, const QSize &shownSize)
 {
     QFile file;
     openRegularFile(file, path);
+    checkJpegCost(file, path, shownSize);
 
     QImageReader reader(&file);
     reader.setAutoTransform(true);
