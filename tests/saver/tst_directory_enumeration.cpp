@@ -4,7 +4,9 @@
 #include "platform/RuntimeError.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,6 +59,7 @@ private slots:
     void orderIsFixedAtFirst();
     void emptyDirectory();
     void patternWithoutDirectoryUsesTheCurrentOne();
+    void rootDirectory();
     void missingDirectoryIsAnError_data();
     void missingDirectoryIsAnError();
 
@@ -120,6 +123,10 @@ void TestDirectoryEnumeration::wildcard_data()
     row("CL*.JPG", "cl001.jpg", true);
     row(" *.*", "x.jpg", false);
     row(" *.*", " x.jpg", true);
+    // Names of dots: "?" matches nothing before a dot, so the same token is tried at the
+    // name's start and at its end, and the matcher's memo must keep the two apart.
+    row("*?", ".", true);
+    row("*??", "..", true);
     row("", "", true);
     row("", "a", false);
 }
@@ -252,6 +259,29 @@ void TestDirectoryEnumeration::patternWithoutDirectoryUsesTheCurrentOne()
     QCOMPARE(enumeration.Next(), QStringLiteral("other.jpg"));
     // The default photo directory is a single blank: names beginning with one.
     QCOMPARE(enumerateAll(enumeration, QStringLiteral(" *.*")), QStringList{QStringLiteral(" blank.jpg")});
+}
+
+// A photo directory of "/" lists the root's files, not the current directory's; the
+// expected names come from Qt's listing of the root, judged the same way.
+void TestDirectoryEnumeration::rootDirectory()
+{
+    const QString here = QFileInfo(m_dir->path()).fileName() + QStringLiteral(".jpg");
+    QVERIFY(touch(QDir(m_dir->path()).filePath(here)));
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+
+    QStringList expected;
+    QDirIterator root(QStringLiteral("/"), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (root.hasNext()) {
+        root.next();
+        if (!root.fileName().startsWith(QLatin1Char('.')) && root.fileInfo().isFile())
+            expected << root.fileName();
+    }
+    expected.sort();
+
+    DirectoryEnumeration enumeration;
+    const QStringList names = enumerateAll(enumeration, QStringLiteral("/*.*"));
+    QCOMPARE(names, expected);
+    QVERIFY(!names.contains(here));
 }
 
 void TestDirectoryEnumeration::missingDirectoryIsAnError_data()

@@ -72,6 +72,13 @@ void TestPhotoCaption::caption_data()
         << QStringLiteral("/\u0130\u0130/draviks/tc1.jpg") << QStringLiteral("Car Stuff Dravik Calendars ");
     QTest::newRow("supplementary characters before the marker")
         << QStringLiteral("/\U00010400\U00010428/draviks/zz1.jpg") << QStringLiteral("Dravik Philately ");
+    // A supplementary character is one character in two code units: upper-cased as a pair,
+    // and what follows it mapped too.
+    QTest::newRow("supplementary letter as the code")
+        << QStringLiteral("/cd/draviks/\U000104287.jpg")
+        << QStringLiteral("  200") + QChar(0xdc00) + QStringLiteral(" Dravik   ");
+    QTest::newRow("supplementary letter just before the marker")
+        << QStringLiteral("/x\U00010400DRAVIKS/CL1.JPG") << QStringLiteral("Classic Draviks");
     QTest::newRow("ligature in the code")
         << QStringLiteral("/cd/draviks/\ufb01x.jpg") << QStringLiteral("  200X Dravik   ");
     // Names that are not UTF-8, in their lossless text form: each stray byte is one U+FFFD
