@@ -1,13 +1,65 @@
 #include "platform/DirectoryEnumeration.h"
 
+#include "platform/FileName.h"
 #include "platform/FileNamePattern.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void raise(RuntimeError::Number number, const QString &source, const QString &directory)
+{
+    throw RuntimeError(number, source, QDir::toNativeSeparators(FileName::forDisplay(directory)));
+}
+
+bool isNormalFile(int directory, const char *name)
+{
+    if (name[0] == '.')
+        return false;
+    // Follows links, so a link to a photo counts and a broken one does not.
+    struct stat info;
+    return ::fstatat(directory, name, &info, 0) == 0 && S_ISREG(info.st_mode);
+}
+
+// The normal files of the directory, by their names' bytes: Qt's listing would decode each
+// name to text, and a name that is not UTF-8 would not survive the trip back.
+QStringList normalFiles(const QString &directory, const QString &source)
+{
+    const std::optional<QByteArray> path = FileName::toBytes(directory);
+    struct stat info;
+    if (!path || ::stat(path->constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        raise(RuntimeError::PathNotFound, source, directory);
+    if (::access(path->constData(), R_OK | X_OK) != 0)
+        raise(RuntimeError::PathFileAccess, source, directory);
+    DIR *listing = ::opendir(path->constData());
+    if (!listing)
+        raise(RuntimeError::PathFileAccess, source, directory);
+    const auto closeListing = qScopeGuard([listing] { ::closedir(listing); });
+
+    QStringList names;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(listing);
+        if (!entry)
+            break;
+        if (isNormalFile(::dirfd(listing), entry->d_name))
+            names.append(FileName::fromBytes(entry->d_name));
+    }
+    if (errno != 0)
+        raise(RuntimeError::PathFileAccess, source, directory);
+    return names;
+}
+
+} // namespace
 
 QString DirectoryEnumeration::First(const QString &pattern)
 {
@@ -17,23 +69,9 @@ QString DirectoryEnumeration::First(const QString &pattern)
     const qsizetype slash = pattern.lastIndexOf(QLatin1Char('/'));
     const QString directory = slash < 0 ? QStringLiteral(".") : pattern.left(slash + 1);
     const QString wildcard = pattern.mid(slash + 1);
-    const QString source = QStringLiteral("Dir(\"%1\")").arg(pattern);
+    const QString source = QStringLiteral("Dir(\"%1\")").arg(FileName::forDisplay(pattern));
 
-    const QFileInfo directoryInfo(directory);
-    if (!directoryInfo.isDir())
-        throw RuntimeError(RuntimeError::PathNotFound, source, QDir::toNativeSeparators(directory));
-    if (!directoryInfo.isReadable() || !directoryInfo.isExecutable())
-        throw RuntimeError(RuntimeError::PathFileAccess, source, QDir::toNativeSeparators(directory));
-
-    // Every entry is listed and judged here, so the rule for normal files is ours rather
-    // than the combination of QDir's filter flags.
-    QDirIterator entries(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        entries.next();
-        const QFileInfo entry = entries.fileInfo();
-        const QString name = entry.fileName();
-        if (name.startsWith(QLatin1Char('.')) || !entry.isFile())
-            continue;
+    for (const QString &name : normalFiles(directory, source)) {
         if (FileNameMatches(wildcard, name))
             m_names.append(name);
     }

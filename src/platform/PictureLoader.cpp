@@ -1,17 +1,27 @@
 #include "platform/PictureLoader.h"
 
+#include "platform/FileName.h"
+#include "platform/JpegStructure.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 QString sourceOf(const QString &path)
 {
-    return QStringLiteral("LoadPicture(\"%1\")").arg(QDir::toNativeSeparators(path));
+    return QStringLiteral("LoadPicture(\"%1\")").arg(QDir::toNativeSeparators(FileName::forDisplay(path)));
 }
 
 [[noreturn]] void raiseInvalid(const QString &path, const QString &detail)
@@ -24,15 +34,107 @@ bool turnsSideways(QImageIOHandler::Transformations transformation)
     return transformation.testFlag(QImageIOHandler::TransformationRotate90);
 }
 
+[[noreturn]] void raiseNotFound(const QString &path, const QString &detail = {})
+{
+    throw RuntimeError(RuntimeError::FileNotFound, sourceOf(path), detail);
+}
+
+bool isRegularFile(const struct stat &info)
+{
+    return S_ISREG(info.st_mode);
+}
+
+// Opens the file by the bytes its path names, so Qt never re-encodes the name. Only a
+// regular file is read. Opening a FIFO without a writer blocks in the kernel for ever, so
+// the open never waits (O_NONBLOCK; it changes nothing for a regular file), and the open
+// descriptor is what is checked: the path may be renamed over between any check by name
+// and the open. The check by name only spares opening what is visibly a device.
+void openRegularFile(QFile &file, const QString &path)
+{
+    const std::optional<QByteArray> name = FileName::toBytes(path);
+    struct stat info;
+    if (!name || ::stat(name->constData(), &info) != 0 || !isRegularFile(info))
+        raiseNotFound(path);
+    const int fd = ::open(name->constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        raiseNotFound(path, qt_error_string(errno));
+    if (::fstat(fd, &info) != 0 || !isRegularFile(info)) {
+        ::close(fd);
+        raiseNotFound(path);
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        raiseNotFound(path, file.errorString());
+    }
+}
+
+// Qt decodes a JPEG to 32-bit pixels (grey ones to 8-bit; counted as 32 all the same).
+constexpr qint64 kBytesPerPixel = 4;
+// Qt keeps a comment ahead of the frame about five times over (the decoder's copy, the text
+// and its key), Exif and ICC segments about twice: measured, and rounded up.
+constexpr qint64 kKeptSegmentCost = 5;
+
+int ceilDivide(qint64 value, qint64 divisor)
+{
+    return int((value + divisor - 1) / divisor);
+}
+
+qint64 pixelBytes(const QSize &size)
+{
+    return qint64(size.width()) * size.height() * kBytesPerPixel;
+}
+
+// The size Qt's JPEG reader decodes at for a scaled read: the smallest scale of M/8 (M from
+// 1 to 8) that still covers the scaled size; the rest of the way is a smooth scaling.
+QSize reducedDecodeSize(const QSize &stored, const QSize &scaled)
+{
+    if (!scaled.isValid() || scaled.isEmpty())
+        return stored;
+    const double factor = std::min(double(stored.width()) / scaled.width(), double(stored.height()) / scaled.height());
+    const int eighths = std::clamp(int(std::ceil(8 / factor)), 1, 8);
+    return {ceilDivide(qint64(stored.width()) * eighths, 8), ceilDivide(qint64(stored.height()) * eighths, 8)};
+}
+
+// The peak memory of decoding the JPEG to scaled (its stored size when invalid): the whole
+// image's coefficients where the decoder holds them, the picture at the reduced size, its
+// scaled and turned copies, and the segments the decoder keeps.
+qint64 jpegDecodeBytes(const JpegStructure &jpeg, const QSize &stored, const QSize &scaled)
+{
+    const QSize shown = scaled.isValid() && !scaled.isEmpty() ? scaled : stored;
+    return wholeImageCoefficientBytes(jpeg) + pixelBytes(reducedDecodeSize(stored, scaled)) + 2 * pixelBytes(shown)
+        + kKeptSegmentCost * jpeg.keptSegmentBytes;
+}
+
+// A JPEG is walked before Qt reads any of it: how it is coded decides the memory its
+// decoding takes, and even reading its header keeps the segments ahead of the frame. The
+// EXIF orientation is not known yet, so the shown size is taken either way round.
+void checkJpegCost(QFile &file, const QString &path, const QSize &shownSize)
+{
+    const std::optional<JpegStructure> jpeg = readJpegStructure(file);
+    file.seek(0);
+    if (!jpeg)
+        return;
+    if (jpeg->keptSegments > kMaxJpegKeptSegments)
+        raiseInvalid(path, QStringLiteral("%1 comment and metadata segments").arg(jpeg->keptSegments));
+    const qint64 needed = std::max(jpegDecodeBytes(*jpeg, jpeg->size, shownSize),
+                                   jpegDecodeBytes(*jpeg, jpeg->size, shownSize.transposed()));
+    if (needed > kMaxDecodeBytes) {
+        raiseInvalid(path,
+                     QStringLiteral("decoding needs %1 MiB, more than %2 MiB")
+                         .arg(needed / (1024 * 1024))
+                         .arg(kMaxDecodeBytes / (1024 * 1024)));
+    }
+}
+
 } // namespace
 
 QImage LoadPicture(const QString &path, const QSize &shownSize)
 {
-    const QFileInfo file(path);
-    if (!file.isFile())
-        throw RuntimeError(RuntimeError::FileNotFound, sourceOf(path));
+    QFile file;
+    openRegularFile(file, path);
+    checkJpegCost(file, path, shownSize);
 
-    QImageReader reader(path);
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     // The format is told by the contents, so a photo with a wrong extension still loads.
     reader.setDecideFormatFromContent(true);

@@ -1,5 +1,7 @@
 #include "saver/PhotoCaption.h"
 
+#include "platform/FileName.h"
+
 #include <array>
 
 namespace {
@@ -67,8 +69,9 @@ QString yearCaption(const QString &digits)
 
 QString CaptionFromPath(const QString &path)
 {
-    const qsizetype marker = caseMappedInPlace(path, QChar::toLower).indexOf(kMarker) + 1;
-    const QString upper = caseMappedInPlace(path, QChar::toUpper);
+    const QString shown = FileName::forDisplay(path);
+    const qsizetype marker = caseMappedInPlace(shown, QChar::toLower).indexOf(kMarker) + 1;
+    const QString upper = caseMappedInPlace(shown, QChar::toUpper);
 
     const QString code = mid(upper, marker + kCodeOffset, 2);
     for (const Category &category : kCategories) {

@@ -14,8 +14,18 @@ namespace TestPictures {
 // Encodes a picture of one colour in the format ("jpg", "png", "bmp", "webp", "tiff", ...)
 // by Qt's own writers; empty when the format cannot be written.
 QByteArray Solid(const QColor &color, const char *format, QSize size = QSize(64, 48));
+// A progressive JPEG of one colour by Qt's writer (which subsamples the colour 2 × 2).
+QByteArray ProgressiveJpeg(const QColor &color, QSize size);
 // The left half in one colour, the right half in another, as JPEG.
 QByteArray SplitJpeg(const QColor &left, const QColor &right, QSize size);
+// How a hand-made JPEG codes its picture: one interleaved sequential scan, one sequential
+// scan per component, or progressively (a DC scan, then an AC scan per component).
+enum class JpegScans { Sequential, SequentialComponentByComponent, Progressive };
+// A JPEG of one colour (Y, Cb, Cr) by our own encoder, for what Qt's writer cannot make: it
+// always subsamples the colour 2 × 2 and interleaves. sampling gives each component's
+// horizontal and vertical sampling factors (1 to 4), 4:4:4 by default.
+QByteArray HandMadeJpeg(const QColor &color, QSize size, JpegScans scans,
+                        const QList<QSize> &sampling = {QSize(1, 1), QSize(1, 1), QSize(1, 1)});
 // A GIF with one frame per colour, written by hand since Qt has no GIF writer.
 QByteArray SolidGif(const QList<QColor> &frames, QSize size = QSize(16, 8));
 // The JPEG with an EXIF orientation tag (1 upright, 6 turned 90° clockwise, ...).
@@ -26,6 +36,8 @@ QByteArray WithClaimedJpegSize(const QByteArray &jpeg, quint16 width, quint16 he
 QByteArray PngHeaderClaiming(quint32 width, quint32 height);
 
 bool WriteFile(const QString &path, const QByteArray &contents);
+// Writes the file named by exactly these bytes, past any decoding of names to text.
+bool WriteFileNamedByBytes(const QByteArray &path, const QByteArray &contents);
 // Within a tolerance that JPEG's lossy colours need.
 bool IsColour(QRgb pixel, const QColor &expected, int tolerance = 24);
 // How much of the area of the primary screen shows the colour, from 0 to 1 (a real display only).

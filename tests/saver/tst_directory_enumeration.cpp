@@ -1,12 +1,17 @@
 #include "platform/DirectoryEnumeration.h"
+#include "platform/FileName.h"
 #include "platform/FileNamePattern.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -18,6 +23,13 @@ bool touch(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write("x") == 1;
+}
+
+// Creates the file named by exactly these bytes, past any decoding of names to text.
+bool touchBytes(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    return fd >= 0 && ::close(fd) == 0;
 }
 
 QStringList enumerateAll(DirectoryEnumeration &enumeration, const QString &pattern)
@@ -41,11 +53,13 @@ private slots:
     void wildcard_data();
     void wildcard();
     void normalFilesInOrdinalOrder();
+    void namesThatAreNotUtf8();
     void wildcardPartSelectsNames();
     void firstRestartsAndNextRunsOut();
     void orderIsFixedAtFirst();
     void emptyDirectory();
     void patternWithoutDirectoryUsesTheCurrentOne();
+    void rootDirectory();
     void missingDirectoryIsAnError_data();
     void missingDirectoryIsAnError();
 
@@ -109,6 +123,10 @@ void TestDirectoryEnumeration::wildcard_data()
     row("CL*.JPG", "cl001.jpg", true);
     row(" *.*", "x.jpg", false);
     row(" *.*", " x.jpg", true);
+    // Names of dots: "?" matches nothing before a dot, so the same token is tried at the
+    // name's start and at its end, and the matcher's memo must keep the two apart.
+    row("*?", ".", true);
+    row("*??", "..", true);
     row("", "", true);
     row("", "a", false);
 }
@@ -146,6 +164,36 @@ void TestDirectoryEnumeration::normalFilesInOrdinalOrder()
                                QStringLiteral("README"), QStringLiteral("_x"),       QStringLiteral("a.jpg"),
                                QStringLiteral("b.jpg"),  QStringLiteral("link.jpg"), QStringLiteral("\u00e9.jpg")};
     QCOMPARE(enumerateAll(enumeration, m_dir->path() + QStringLiteral("/*.*")), expected);
+}
+
+// Names from a disc with Latin-1 names mounted without conversion. Each name comes back in
+// a text form that gives its bytes back, so the file can be opened. The order is that of
+// the texts' UTF-16 code units, as for valid names: a stray byte 0xE9 is the code unit
+// U+DCE9, after the supplementary characters (surrogate pairs from U+D800) and before
+// U+E000..U+FFFF. (Byte order would put it before both.)
+void TestDirectoryEnumeration::namesThatAreNotUtf8()
+{
+    const QByteArray dir = QFile::encodeName(m_dir->path()) + '/';
+    const QList<QByteArray> ordered{"67\xe9.JPG",           "z.jpg",    "\xc3\xa9.jpg",
+                                    "\xf0\x90\x90\x80.jpg", "\xe9.jpg", "\xef\xbc\x81.jpg"};
+    // QTemporaryDir removes by text names, which cannot reach these files.
+    const auto removeByBytes = qScopeGuard([&] {
+        for (const QByteArray &name : ordered)
+            ::unlink((dir + name).constData());
+    });
+    for (const QByteArray &name : ordered)
+        QVERIFY(touchBytes(dir + name));
+
+    DirectoryEnumeration enumeration;
+    const QStringList names = enumerateAll(enumeration, m_dir->path() + QStringLiteral("/*.*"));
+    QCOMPARE(names.size(), ordered.size());
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QCOMPARE(FileName::toBytes(names.at(i)), std::optional<QByteArray>(ordered.at(i)));
+        const QByteArray path = FileName::toBytes(m_dir->path() + QLatin1Char('/') + names.at(i)).value_or("");
+        struct stat info;
+        QCOMPARE(::stat(path.constData(), &info), 0);
+    }
+    QCOMPARE(names.at(2), QStringLiteral("\u00e9.jpg"));
 }
 
 void TestDirectoryEnumeration::wildcardPartSelectsNames()
@@ -211,6 +259,29 @@ void TestDirectoryEnumeration::patternWithoutDirectoryUsesTheCurrentOne()
     QCOMPARE(enumeration.Next(), QStringLiteral("other.jpg"));
     // The default photo directory is a single blank: names beginning with one.
     QCOMPARE(enumerateAll(enumeration, QStringLiteral(" *.*")), QStringList{QStringLiteral(" blank.jpg")});
+}
+
+// A photo directory of "/" lists the root's files, not the current directory's; the
+// expected names come from Qt's listing of the root, judged the same way.
+void TestDirectoryEnumeration::rootDirectory()
+{
+    const QString here = QFileInfo(m_dir->path()).fileName() + QStringLiteral(".jpg");
+    QVERIFY(touch(QDir(m_dir->path()).filePath(here)));
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+
+    QStringList expected;
+    QDirIterator root(QStringLiteral("/"), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (root.hasNext()) {
+        root.next();
+        if (!root.fileName().startsWith(QLatin1Char('.')) && root.fileInfo().isFile())
+            expected << root.fileName();
+    }
+    expected.sort();
+
+    DirectoryEnumeration enumeration;
+    const QStringList names = enumerateAll(enumeration, QStringLiteral("/*.*"));
+    QCOMPARE(names, expected);
+    QVERIFY(!names.contains(here));
 }
 
 void TestDirectoryEnumeration::missingDirectoryIsAnError_data()

@@ -1,3 +1,4 @@
+#include "platform/FileName.h"
 #include "saver/PhotoCaption.h"
 
 #include <QTest>
@@ -71,8 +72,29 @@ void TestPhotoCaption::caption_data()
         << QStringLiteral("/\u0130\u0130/draviks/tc1.jpg") << QStringLiteral("Car Stuff Dravik Calendars ");
     QTest::newRow("supplementary characters before the marker")
         << QStringLiteral("/\U00010400\U00010428/draviks/zz1.jpg") << QStringLiteral("Dravik Philately ");
+    // A supplementary character is one character in two code units: upper-cased as a pair,
+    // and what follows it mapped too.
+    QTest::newRow("supplementary letter as the code")
+        << QStringLiteral("/cd/draviks/\U000104287.jpg")
+        << QStringLiteral("  200") + QChar(0xdc00) + QStringLiteral(" Dravik   ");
+    QTest::newRow("supplementary letter just before the marker")
+        << QStringLiteral("/x\U00010400DRAVIKS/CL1.JPG") << QStringLiteral("Classic Draviks");
     QTest::newRow("ligature in the code")
         << QStringLiteral("/cd/draviks/\ufb01x.jpg") << QStringLiteral("  200X Dravik   ");
+    // Names that are not UTF-8, in their lossless text form: each stray byte is one U+FFFD
+    // in the caption, in the byte's own position.
+    const auto named = [&](const char *name, const QByteArray &bytes, const char *caption) {
+        QTest::newRow(name) << dir + FileName::fromBytes(bytes) << QString::fromUtf8(caption);
+    };
+    named("Latin-1 byte after a year", "67\xe9.JPG", "  1967 Dravik   ");
+    named("Latin-1 byte as the code's second character", "A\xe9.JPG", "  200\xef\xbf\xbd Dravik   ");
+    named("Latin-1 byte before the code",
+          "\xe9"
+          "5.JPG",
+          "  2005 Dravik   ");
+    named("two stray bytes as the code", "\xc3\xc3.JPG", "  200\xef\xbf\xbd Dravik   ");
+    QTest::newRow("Latin-1 byte before the marker")
+        << FileName::fromBytes("/f\xeates/draviks/cl1.jpg") << QStringLiteral("Classic Draviks");
     QTest::newRow("sharp s without a marker")
         << QStringLiteral("/\u00df\u00df\u00df\u00df\u00df/BC.jpg") << QStringLiteral("Callaway C12 ");
 }

@@ -1,13 +1,59 @@
 #include "TestPictures.h"
+#include "platform/FileName.h"
 #include "platform/PictureLoader.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImageWriter>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace TestPictures;
+
+namespace {
+
+// What the probe printed, one line per load; empty when it had to be killed because no load
+// ended within stallMs.
+QList<QByteArray> probe(const QString &path, QSize shownSize, int loads = 1, int stallMs = 10000)
+{
+    QProcess child;
+    child.start(
+        QStringLiteral(DRAVIK_PICTURE_PROBE),
+        {path, QString::number(shownSize.width()), QString::number(shownSize.height()), QString::number(loads)});
+    QByteArray output;
+    while (child.waitForReadyRead(stallMs) || child.state() == QProcess::NotRunning) {
+        output += child.readAllStandardOutput();
+        if (child.state() == QProcess::NotRunning)
+            return output.trimmed().split('\n');
+    }
+    child.kill();
+    child.waitForFinished();
+    return {};
+}
+
+// 256 MB, as VmHWM counts it (KiB).
+constexpr long kPeakLimitKilobytes = 256'000'000 / 1024;
+
+QByteArray commentsAheadOfTheFrame(const QByteArray &jpeg, int count, int length)
+{
+    QByteArray comment = QByteArray::fromHex("fffe");
+    comment.append(char((length + 2) >> 8));
+    comment.append(char((length + 2) & 0xff));
+    comment.append(QByteArray(length, 'c'));
+    return jpeg.left(2) + comment.repeated(count) + jpeg.mid(2);
+}
+
+} // namespace
 
 class TestPictureLoader : public QObject
 {
@@ -18,12 +64,20 @@ private slots:
 
     void formats_data();
     void formats();
+    void handMadeJpegs_data();
+    void handMadeJpegs();
     void contentDecidesTheFormat();
     void largePhotoComesAtTheShownSize();
+    void nameThatIsNotUtf8();
     void exifOrientation_data();
     void exifOrientation();
     void failures_data();
     void failures();
+    void decodeMemory_data();
+    void decodeMemory();
+    void notAFileFailsAtOnce_data();
+    void notAFileFailsAtOnce();
+    void fifoSwappedInAfterTheCheck();
 
 private:
     QString write(const QString &name, const QByteArray &contents);
@@ -74,6 +128,40 @@ void TestPictureLoader::formats()
     QVERIFY(IsColour(picture.pixel(15, 10), colour));
 }
 
+void TestPictureLoader::handMadeJpegs_data()
+{
+    QTest::addColumn<int>("scans");
+    QTest::addColumn<QList<QSize>>("sampling");
+
+    const QList<QSize> full{QSize(1, 1), QSize(1, 1), QSize(1, 1)};
+    const QList<QSize> quarter{QSize(2, 2), QSize(1, 1), QSize(1, 1)};
+    const QList<QSize> odd{QSize(3, 1), QSize(1, 2), QSize(1, 1)};
+    const QList<std::pair<const char *, JpegScans>> codings{
+        {"sequential", JpegScans::Sequential},
+        {"component by component", JpegScans::SequentialComponentByComponent},
+        {"progressive", JpegScans::Progressive}};
+    for (const auto &[name, scans] : codings) {
+        QTest::addRow("%s 4:4:4", name) << int(scans) << full;
+        QTest::addRow("%s 4:2:0", name) << int(scans) << quarter;
+        QTest::addRow("%s 3x1 1x2 1x1", name) << int(scans) << odd;
+    }
+}
+
+// The test's own JPEG encoder makes what Qt's writer cannot; here its pictures are shown to
+// be real ones, decoded by Qt to their colour at a size that leaves partial MCUs.
+void TestPictureLoader::handMadeJpegs()
+{
+    QFETCH(int, scans);
+    QFETCH(QList<QSize>, sampling);
+    const QColor colour(200, 40, 90);
+    const QString path =
+        write(QStringLiteral("hand-made.jpg"), HandMadeJpeg(colour, QSize(53, 35), JpegScans(scans), sampling));
+    const QImage picture = LoadPicture(path, QSize(53, 35));
+    QCOMPARE(picture.size(), QSize(53, 35));
+    QVERIFY(IsColour(picture.pixel(0, 0), colour, 4));
+    QVERIFY(IsColour(picture.pixel(52, 34), colour, 4));
+}
+
 void TestPictureLoader::contentDecidesTheFormat()
 {
     const QString path = write(QStringLiteral("really-a-png.jpg"), Solid(QColor(10, 200, 10), "png"));
@@ -92,6 +180,27 @@ void TestPictureLoader::largePhotoComesAtTheShownSize()
     // A smaller photo is stretched up to the same size.
     const QString small = write(QStringLiteral("small.jpg"), Solid(QColor(30, 60, 220), "jpg", QSize(100, 50)));
     QCOMPARE(LoadPicture(small, QSize(777, 473)).size(), QSize(777, 473));
+}
+
+void TestPictureLoader::nameThatIsNotUtf8()
+{
+    const QByteArray name = "67\xe9.JPG";
+    const QByteArray directory = QFile::encodeName(m_dir.path()) + '/';
+    // QTemporaryDir removes by text names, which cannot reach this file.
+    const auto removeByBytes = qScopeGuard([&] { ::unlink((directory + name).constData()); });
+    QVERIFY(WriteFileNamedByBytes(directory + name, Solid(QColor(200, 40, 40), "jpg")));
+    const QString path = m_dir.path() + QLatin1Char('/') + FileName::fromBytes(name);
+    const QImage picture = LoadPicture(path, QSize(30, 20));
+    QVERIFY(IsColour(picture.pixel(15, 10), QColor(200, 40, 40)));
+
+    // Errors name the file as it is shown.
+    try {
+        LoadPicture(path + QStringLiteral(".missing"), QSize(30, 20));
+        QFAIL("no error raised");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(error.number(), RuntimeError::FileNotFound);
+        QVERIFY2(error.message().contains(QStringLiteral("67\ufffd.JPG.missing")), qPrintable(error.message()));
+    }
 }
 
 void TestPictureLoader::exifOrientation_data()
@@ -157,6 +266,126 @@ void TestPictureLoader::failures()
         QCOMPARE(int(error.number()), number);
         QVERIFY2(error.message().contains(QDir::toNativeSeparators(path)), qPrintable(error.message()));
     }
+}
+
+void TestPictureLoader::decodeMemory_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<bool>("shown");
+
+    const QColor blue(30, 60, 220);
+    const QList<QSize> k420{QSize(2, 2), QSize(1, 1), QSize(1, 1)};
+    const QSize cap(8192, 8192); // kMaxPicturePixels
+    // A progressive decode holds the coefficients of the whole image, whatever size it is
+    // decoded at: 384 MiB at the cap in 4:4:4, as much for sequential scans one component
+    // at a time.
+    QTest::newRow("progressive 4:4:4 at the cap") << HandMadeJpeg(blue, cap, JpegScans::Progressive) << false;
+    QTest::newRow("component by component 4:4:4 at the cap")
+        << HandMadeJpeg(blue, cap, JpegScans::SequentialComponentByComponent) << false;
+    QTest::newRow("progressive 4:2:0 at the cap") << HandMadeJpeg(blue, cap, JpegScans::Progressive, k420) << false;
+    // Just within the limit, the most a photo is let take.
+    QTest::newRow("progressive 4:4:4, 31 megapixels")
+        << HandMadeJpeg(blue, QSize(5600, 5600), JpegScans::Progressive) << true;
+    QTest::newRow("progressive 4:2:0, 60 megapixels")
+        << HandMadeJpeg(blue, QSize(9504, 6336), JpegScans::Progressive, k420) << true;
+    QTest::newRow("sequential 4:4:4 at the cap") << HandMadeJpeg(blue, cap, JpegScans::Sequential) << true;
+    // Camera photos as Qt's writer makes them.
+    QTest::newRow("24 megapixels, baseline") << Solid(blue, "jpg", QSize(6000, 4000)) << true;
+    QTest::newRow("24 megapixels, progressive") << ProgressiveJpeg(blue, QSize(6000, 4000)) << true;
+    // The decoder keeps every comment, and Qt copies those ahead of the frame again as text.
+    const QByteArray small = Solid(blue, "jpg", QSize(64, 48));
+    QTest::newRow("50 MB of comments") << commentsAheadOfTheFrame(small, 800, 65533) << false;
+    QTest::newRow("a few comments") << commentsAheadOfTheFrame(small, 20, 1000) << true;
+    // Keeping each one costs a walk over those kept before: 20000 take seconds.
+    QTest::newRow("20000 empty comments") << commentsAheadOfTheFrame(small, 20000, 0) << false;
+}
+
+// Each load runs in a fresh child process, whose peak memory (VmHWM) is that of one load.
+// A photo is shown within 256 MB, or refused as InvalidPicture without taking it.
+void TestPictureLoader::decodeMemory()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(bool, shown);
+    const QString path = write(QStringLiteral("memory.jpg"), contents);
+    QVERIFY(!path.isEmpty());
+
+    const QList<QByteArray> result = probe(path, QSize(777, 473), 1, 60000);
+    QVERIFY2(!result.isEmpty(), "the load hung");
+    const QList<QByteArray> fields = result.constFirst().split(' ');
+    if (shown)
+        QVERIFY2(result.constFirst().startsWith("ok 777 473 "), result.constFirst().constData());
+    else
+        QVERIFY2(result.constFirst().startsWith("error 481 "), result.constFirst().constData());
+    const long peak = fields.value(shown ? 3 : 2).toLong();
+    qInfo("peak %.0f MB: %s", double(peak) * 1024 / 1e6, result.constFirst().left(100).constData());
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer's shadow memory and quarantine inflate the peak");
+#endif
+    QVERIFY(peak > 0);
+    QVERIFY2(peak < kPeakLimitKilobytes, qPrintable(QStringLiteral("peak %1 KiB").arg(peak)));
+}
+
+void TestPictureLoader::notAFileFailsAtOnce_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("FIFO") << QStringLiteral("fifo.jpg");
+    QTest::newRow("link to /dev/zero") << QStringLiteral("zero.jpg");
+    QTest::newRow("link to a FIFO") << QStringLiteral("fifo-link.jpg");
+}
+
+// Opening a FIFO with no writer blocks for ever, and reading a device never ends. The load
+// runs in a child process, so a loader that hangs fails the test instead of hanging it.
+void TestPictureLoader::notAFileFailsAtOnce()
+{
+    QFETCH(QString, name);
+    const QDir dir(m_dir.path());
+    if (!QFileInfo::exists(dir.filePath(QStringLiteral("fifo.jpg")))) {
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.jpg"))).constData(), 0600), 0);
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.jpg"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("fifo.jpg")), dir.filePath(QStringLiteral("fifo-link.jpg"))));
+    }
+    const QList<QByteArray> result = probe(dir.filePath(name), QSize(777, 473));
+    QVERIFY2(!result.isEmpty(), "the load hung");
+    QVERIFY2(result.constFirst().startsWith("error 53 "), result.constFirst().constData());
+}
+
+// Another process renames a FIFO over the photo, and the photo back over it, again and
+// again, while the child loads the photo: whichever it finds when it opens the path, the
+// load ends, with the photo or with FileNotFound. A loader that checks the path and then
+// opens it by name soon meets the FIFO at the open and blocks there.
+void TestPictureLoader::fifoSwappedInAfterTheCheck()
+{
+    const QDir dir(m_dir.path());
+    const QByteArray photo = QFile::encodeName(dir.filePath(QStringLiteral("swapped.jpg")));
+    const QByteArray regular = QFile::encodeName(dir.filePath(QStringLiteral("regular")));
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("fifo")));
+    const QByteArray spare = QFile::encodeName(dir.filePath(QStringLiteral("spare")));
+    QVERIFY(WriteFile(QFile::decodeName(regular), Solid(QColor(200, 40, 40), "jpg", QSize(16, 16))));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QCOMPARE(::link(regular.constData(), photo.constData()), 0);
+
+    std::atomic<bool> stop = false;
+    std::thread swapper([&] {
+        while (!stop) {
+            for (const QByteArray &next : {fifo, regular}) {
+                if (::link(next.constData(), spare.constData()) == 0)
+                    ::rename(spare.constData(), photo.constData());
+            }
+        }
+    });
+    const QList<QByteArray> results = probe(QFile::decodeName(photo), QSize(8, 8), 2000);
+    stop = true;
+    swapper.join();
+
+    QVERIFY2(!results.isEmpty(), "a load hung");
+    QCOMPARE(results.size(), 2000);
+    qsizetype shown = 0;
+    for (const QByteArray &result : results) {
+        QVERIFY2(result.startsWith("ok 8 8 ") || result.startsWith("error 53 "), result.constData());
+        shown += result.startsWith("ok ") ? 1 : 0;
+    }
+    // Both were met, so the swaps did run during the loads.
+    QVERIFY(shown > 0 && shown < results.size());
 }
 
 QTEST_MAIN(TestPictureLoader)

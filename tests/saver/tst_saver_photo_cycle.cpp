@@ -9,11 +9,15 @@
 
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
+
+#include <unistd.h>
 
 using namespace TestPictures;
 
@@ -42,6 +46,7 @@ private slots:
 
     void firstFileThreeTimesThenOnwardsWithCaptions();
     void photoIsDecodedAtTheFrameSize();
+    void namesThatAreNotUtf8();
     void nonPictureFirstFile();
     void nonPictureLaterFile();
     void emptyDirectory();
@@ -158,6 +163,34 @@ void TestSaverPhotoCycle::photoIsDecodedAtTheFrameSize()
     QCOMPARE(picture().size(), QSize(777, 473) * photo->devicePixelRatio());
     QVERIFY(showing(kBlue));
     QCOMPARE(caption(), QStringLiteral("Franklin Mint Die-cast Models "));
+}
+
+// A disc with Latin-1 names mounted without conversion: the photos are shown, and each stray
+// byte is one replacement character in the caption.
+void TestSaverPhotoCycle::namesThatAreNotUtf8()
+{
+    const QString dir = photoDir({});
+    QVERIFY(!dir.isEmpty());
+    const QByteArray red = QFile::encodeName(dir) + "67\xe9.png";
+    const QByteArray green = QFile::encodeName(dir) + "T\xe9.png";
+    // QTemporaryDir removes by text names, which cannot reach these files.
+    const auto removeByBytes = qScopeGuard([&] {
+        ::unlink(red.constData());
+        ::unlink(green.constData());
+    });
+    QVERIFY(WriteFileNamedByBytes(red, Solid(kRed, "png")));
+    QVERIFY(WriteFileNamedByBytes(green, Solid(kGreen, "png")));
+    MessageBoxWatcher messages;
+    load(dir);
+    for (int i = 1; i <= 3; ++i) {
+        tick();
+        QVERIFY2(showing(kRed), qPrintable(QStringLiteral("tick %1").arg(i)));
+        QCOMPARE(caption(), QStringLiteral("  1967 Dravik   "));
+    }
+    tick();
+    QVERIFY(showing(kGreen));
+    QCOMPARE(caption(), QStringLiteral("  200\ufffd Dravik   "));
+    QVERIFY(messages.seen().isEmpty());
 }
 
 void TestSaverPhotoCycle::nonPictureFirstFile()
