@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QtTest>
@@ -123,11 +124,15 @@ TestInstallCommand::Result TestInstallCommand::installAsHomeOwner(const QStringL
             return {};
         const uid_t uid = nobody->pw_uid;
         const gid_t gid = nobody->pw_gid;
-        QDirIterator entries(m_home->path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                             QDirIterator::Subdirectories);
-        while (entries.hasNext())
-            (void)::lchown(QFile::encodeName(entries.next()).constData(), uid, gid);
-        (void)::lchown(QFile::encodeName(m_home->path()).constData(), uid, gid);
+        // The settings store refuses a settings file it may not look for, so the user gets its
+        // config directory as well as its home.
+        for (const QString &tree : {m_home->path(), QFileInfo(m_dirs->configHome()).path()}) {
+            QDirIterator entries(tree, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                 QDirIterator::Subdirectories);
+            while (entries.hasNext())
+                (void)::lchown(QFile::encodeName(entries.next()).constData(), uid, gid);
+            (void)::lchown(QFile::encodeName(tree).constData(), uid, gid);
+        }
         process.setChildProcessModifier([uid, gid] {
             if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
                 ::_exit(127);

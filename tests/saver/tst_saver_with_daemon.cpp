@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -215,7 +214,7 @@ bool TestSaverWithDaemon::prepareHome()
 
     if (!TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")))
         return false;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configHome);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome));
     StoreSaverSettings(QStringLiteral("1"), photoDir);
     if (!QFile::exists(configHome + QStringLiteral("/SCRNSAVE: The Dravik Quintavel 2001.ini")))
         return false;

@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 
 IsolatedUserDirs::IsolatedUserDirs()
 {
@@ -41,5 +40,4 @@ void IsolatedUserDirs::applyToThisProcess() const
 {
     qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtimeDir().toLocal8Bit());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configHome());
 }
