@@ -63,3 +63,4 @@ QString commandLineFrom(int argc, char **argv)
 } // namespace App
 
 Q_LOGGING_CATEGORY(lcLifecycle, "dravik.lifecycle", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcTiming, "dravik.timing", QtWarningMsg)

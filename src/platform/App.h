@@ -29,3 +29,7 @@ QString commandLineFrom(int argc, char **argv);
 // How the program starts and ends: which handlers ran and what the cursor count was.
 // Off by default; QT_LOGGING_RULES="dravik.lifecycle.debug=true" turns it on.
 Q_DECLARE_LOGGING_CATEGORY(lcLifecycle)
+
+// How long the handlers of the user-interface thread take, one line a handler run.
+// Off by default; QT_LOGGING_RULES="dravik.timing.debug=true" turns it on.
+Q_DECLARE_LOGGING_CATEGORY(lcTiming)

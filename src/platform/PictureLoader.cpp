@@ -2,6 +2,7 @@
 
 #include "platform/FileName.h"
 #include "platform/JpegStructure.h"
+#include "platform/LoadStop.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <limits>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -62,7 +64,8 @@ void openRegularFile(QFile &file, const QString &path)
         ::close(fd);
         raiseNotFound(path);
     }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    // Unbuffered: each read of the decoder is one read of the file, so a stop is seen at once.
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         raiseNotFound(path, file.errorString());
     }
@@ -126,12 +129,35 @@ void checkJpegCost(QFile &file, const QString &path, const QSize &shownSize)
     }
 }
 
-} // namespace
+// A stopped JPEG load runs out of data after little work, however much the decoder does with
+// the bytes of one read (a scan of a few bytes can take it milliseconds); an honest photo's
+// reads cost nothing more.
+constexpr qint64 kShortReadSize = 1024;
 
-QImage LoadPicture(const QString &path, const QSize &shownSize)
+// The picture's file as a decoder reads it: once the load is to stop, the file seems to end.
+class StoppableFile : public QFile
 {
-    QFile file;
-    openRegularFile(file, path);
+public:
+    explicit StoppableFile(const LoadStop *stop) : m_stop(stop) {}
+
+    // Qt's JPEG reader takes whatever a read gives; the other readers expect full reads.
+    void readShort() { m_readSize = kShortReadSize; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_stop && m_stop->reached())
+            return 0;
+        return QFile::readData(data, std::min(maxSize, m_readSize));
+    }
+
+private:
+    const LoadStop *m_stop;
+    qint64 m_readSize = std::numeric_limits<qint64>::max();
+};
+
+QImage read(QFile &file, const QString &path, const QSize &shownSize)
+{
     checkJpegCost(file, path, shownSize);
 
     QImageReader reader(&file);
@@ -154,4 +180,45 @@ QImage LoadPicture(const QString &path, const QSize &shownSize)
     if (picture.isNull())
         raiseInvalid(path, reader.errorString());
     return picture;
+}
+
+[[noreturn]] void raiseStopped(const QString &path, const LoadStop &stop)
+{
+    if (stop.requested())
+        raiseInvalid(path, QStringLiteral("the load was stopped"));
+    raiseInvalid(path, QStringLiteral("not decoded within %1 ms").arg(stop.timeLimit().count()));
+}
+
+QImage load(const QString &path, const QSize &shownSize, const LoadStop *stop)
+{
+    StoppableFile file(stop);
+    openRegularFile(file, path);
+    if (!stop)
+        return read(file, path, shownSize);
+    if (isJpeg(file))
+        file.readShort();
+    // A decoder that ran out of data may still give a picture, or report damage: either way
+    // what counts is that the load was stopped.
+    try {
+        QImage picture = read(file, path, shownSize);
+        if (stop->reached())
+            raiseStopped(path, *stop);
+        return picture;
+    } catch (const RuntimeError &) {
+        if (stop->reached())
+            raiseStopped(path, *stop);
+        throw;
+    }
+}
+
+} // namespace
+
+QImage LoadPicture(const QString &path, const QSize &shownSize)
+{
+    return load(path, shownSize, nullptr);
+}
+
+QImage LoadPicture(const QString &path, const QSize &shownSize, const LoadStop &stop)
+{
+    return load(path, shownSize, &stop);
 }

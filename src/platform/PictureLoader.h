@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+class LoadStop;
+
 // Picture loading for an image element that stretches its picture over shownSize device
 // pixels. Reads every format Qt's image plugins read (for animations, the first frame),
 // turns camera photos upright by their EXIF orientation and returns the picture at exactly
@@ -19,6 +21,10 @@
 // allocated for any of these. The decoded picture of other formats is bounded by Qt's own
 // allocation limit (QImageReader::allocationLimit, 128 MB unless changed).
 QImage LoadPicture(const QString &path, const QSize &shownSize);
+
+// The same load, ended early by stop: then it raises RuntimeError(InvalidPicture) saying that
+// the load was stopped or took longer than the time limit, whatever the file holds.
+QImage LoadPicture(const QString &path, const QSize &shownSize, const LoadStop &stop);
 
 // Well above any camera photo (a 60-megapixel sensor gives 9504 × 6336 pixels).
 inline constexpr qint64 kMaxPicturePixels = qint64(64) * 1024 * 1024;

@@ -15,6 +15,7 @@
 #include "platform/Timer.h"
 #include "saver/FailureNotice.h"
 #include "saver/PhotoCaption.h"
+#include "saver/PhotoDecoding.h"
 #include "saver/SaverLayout.h"
 #include "saver/ScaledPreview.h"
 #include "saver/ScreenCovers.h"
@@ -23,9 +24,12 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScopeGuard>
 #include <QWindow>
+
+#include <utility>
 
 namespace {
 
@@ -70,6 +74,17 @@ ScreenTwips twipsOfPixels(std::function<QSize()> pixels)
             [pixels] { return static_cast<float>(pixels().height()) * Screen().twipsPerPixel(); }};
 }
 
+// Runs a handler's work and logs how long it kept the user-interface thread.
+template <typename Work>
+auto timedOnUiThread(const char *handler, Work work)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const auto logged =
+        qScopeGuard([&] { qCDebug(lcTiming).noquote() << handler << elapsed.nsecsElapsed() / 1000 << "us"; });
+    return work();
+}
+
 } // namespace
 
 Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *parent)
@@ -81,7 +96,8 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
       Image2(new ImageElement(this)),
       m_covers(new ScreenCovers(this)),
       m_screenChanges(new ScreenChanges(this)),
-      m_host(std::move(host))
+      m_host(std::move(host)),
+      m_decoding(new PhotoDecoding(this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -100,6 +116,7 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &Timer::Tick, this, &Form1::Timer1_Timer);
+    connect(m_decoding, &PhotoDecoding::finished, this, &Form1::tickPhotoDecoded);
 
     SSPanel1->setObjectName(QStringLiteral("SSPanel1"));
     Panel3D::Look frame;
@@ -176,6 +193,8 @@ void Form1::Form_Load()
         GetSetting(application, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
 
     layOut();
+    // So that the first tick, too, finds its photo decoded.
+    decodeNextAhead();
 }
 
 void Form1::layOut()
@@ -293,6 +312,7 @@ void Form1::closeEvent(QCloseEvent *event)
     // A closed window shows no more photos, and no more failure messages.
     if (event->isAccepted()) {
         Timer1->setInterval(0);
+        m_decoding->stop();
         m_covers->close();
     }
 }
@@ -336,23 +356,66 @@ void Form1::surfaceMouseMove(const QPointF &globalPosition)
 void Form1::Timer1_Timer()
 {
     // The failure message runs its own event loop, in which ticks go on: while it is open
-    // they leave everything as it is, so messages never pile up.
-    if (m_failureMessageOpen)
+    // they leave everything as it is, so messages never pile up. So do they while a tick
+    // waits for its photo, so that no photo is passed over.
+    if (m_failureMessageOpen || m_tickPhoto)
         return;
-    const auto shown = qScopeGuard([this] {
-        if (m_preview)
-            m_preview->refresh();
-    });
+    finishTick(timedOnUiThread("Timer1_Timer", [this] { return beginTick(); }));
+}
+
+void Form1::tickPhotoDecoded()
+{
+    if (m_tickPhoto)
+        finishTick(timedOnUiThread("photo shown", [this] { return showTickPhoto(); }));
+}
+
+Form1::TickStep Form1::beginTick()
+{
     try {
-        const QString path = m_photoCycle.NextPhotoPath(PhotoDir);
-        Image1->setPicture(LoadPicture(path, Image1->deviceSize()));
+        m_tickPhoto = m_photoCycle.NextPhotoPath(PhotoDir);
+    } catch (const RuntimeError &error) {
+        qCDebug(lcLifecycle).noquote() << "Timer1_Timer failed:" << error.message();
+        return TickStep::Failed;
+    }
+    return showTickPhoto();
+}
+
+Form1::TickStep Form1::showTickPhoto()
+{
+    const std::optional<PhotoDecoding::Result> decoded = m_decoding->take(*m_tickPhoto, Image1->deviceSize());
+    if (!decoded)
+        return TickStep::WaitingForPhoto;
+    const QString path = *std::exchange(m_tickPhoto, std::nullopt);
+    const auto next = qScopeGuard([this] { decodeNextAhead(); });
+    try {
+        Image1->setPicture(decoded->picture());
         m_panYear->setCaption(CaptionFromPath(path));
         if (m_failureNotice)
             m_failureNotice->hide();
     } catch (const RuntimeError &error) {
         qCDebug(lcLifecycle).noquote() << "Timer1_Timer failed:" << error.message();
-        showFailure();
+        return TickStep::Failed;
     }
+    return TickStep::Shown;
+}
+
+void Form1::decodeNextAhead()
+{
+    try {
+        m_decoding->decodeAhead(m_photoCycle.FollowingPhotoPath(PhotoDir), Image1->deviceSize());
+    } catch (const RuntimeError &) {
+        // Nothing to decode: the next tick meets the same error and reports it then.
+    }
+}
+
+void Form1::finishTick(TickStep step)
+{
+    if (step == TickStep::WaitingForPhoto)
+        return;
+    if (step == TickStep::Failed)
+        showFailure();
+    if (m_preview)
+        m_preview->refresh();
 }
 
 void Form1::showFailure()

@@ -7,13 +7,14 @@
 #include "saver/PhotoCycle.h"
 #include "saver/SaverLayout.h"
 
-#include <memory>
-
 #include <functional>
+#include <memory>
+#include <optional>
 
 class FailureNotice;
 class ImageElement;
 class Panel3D;
+class PhotoDecoding;
 class ScaledPreview;
 class ScreenChanges;
 class ScreenCovers;
@@ -43,6 +44,8 @@ public:
     qint16 TickCount() const { return m_photoCycle.TickCount(); }
     qint16 FormMoveCount() const { return m_formMoveCount; }
     qint16 Image1MoveCount() const { return m_image1MoveCount; }
+    // A tick came, and its photo is still being decoded.
+    bool TickWaitsForPhoto() const { return m_tickPhoto.has_value(); }
 
 protected:
     void Form_Load() override;
@@ -57,6 +60,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // How far a tick got: a tick whose photo is still being decoded waits for it.
+    enum class TickStep { WaitingForPhoto, Shown, Failed };
+
     void Timer1_Timer();
     void Form_KeyDown();
     void Form_MouseDown();
@@ -72,6 +78,11 @@ private:
     void placeInHost();
     void followHost();
     void hostGone();
+    void tickPhotoDecoded();
+    TickStep beginTick();
+    TickStep showTickPhoto();
+    void decodeNextAhead();
+    void finishTick(TickStep step);
     void showFailure();
     bool ownsInput() const { return !m_host; }
     void followPrimaryScreen();
@@ -87,6 +98,9 @@ private:
     std::unique_ptr<HostWindow> m_host;
     FailureNotice *m_failureNotice = nullptr;
     ScaledPreview *m_preview = nullptr;
+    PhotoDecoding *m_decoding;
+    // The photo of the tick that waits for its decode.
+    std::optional<QString> m_tickPhoto;
     bool m_embedded = false;
     bool m_hostHoldsTheStack = true;
 

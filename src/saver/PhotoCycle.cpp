@@ -27,3 +27,11 @@ QString PhotoCycle::NextPhotoPath(const QString &photoDir)
         return photoDir + name;
     }
 }
+
+QString PhotoCycle::FollowingPhotoPath(const QString &photoDir) const
+{
+    DirectoryEnumeration enumeration = m_enumeration;
+    PhotoCycle following(enumeration);
+    following.m_tickCount = m_tickCount;
+    return following.NextPhotoPath(photoDir);
+}

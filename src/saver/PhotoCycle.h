@@ -18,6 +18,11 @@ public:
     // leaves TickCount as it was.
     QString NextPhotoPath(const QString &photoDir);
 
+    // The path the next NextPhotoPath will give, as far as the directory stays as it is now:
+    // worked out on copies, so TickCount and the enumeration stay as they are. Raises as
+    // NextPhotoPath does.
+    QString FollowingPhotoPath(const QString &photoDir) const;
+
     // 0, 1 or 2: the next tick restarts the enumeration; 3: it continues it.
     qint16 TickCount() const { return m_tickCount; }
 

@@ -26,6 +26,8 @@ private slots:
     void singleFile();
     void emptyDirectoryGivesTheDirectoryItself();
     void enumerationErrorLeavesTickCount();
+    void followingPathIsTheNextTicksAndChangesNothing_data();
+    void followingPathIsTheNextTicksAndChangesNothing();
 };
 
 void TestPhotoCycle::firstFileThreeTimesThenOnwardsAndRestart()
@@ -95,6 +97,35 @@ void TestPhotoCycle::enumerationErrorLeavesTickCount()
     QVERIFY(touch(photoDir + QStringLiteral("CL1.JPG")));
     QCOMPARE(cycle.NextPhotoPath(photoDir), photoDir + QStringLiteral("CL1.JPG"));
     QCOMPARE(cycle.TickCount(), qint16(1));
+}
+
+void TestPhotoCycle::followingPathIsTheNextTicksAndChangesNothing_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("four files") << QStringList{QStringLiteral("ZZ9.JPG"), QStringLiteral("67A.JPG"),
+                                               QStringLiteral("CL1.JPG"), QStringLiteral("02B.JPG")};
+    QTest::newRow("one file") << QStringList{QStringLiteral("57A01.jpg")};
+    QTest::newRow("no file") << QStringList{};
+}
+
+void TestPhotoCycle::followingPathIsTheNextTicksAndChangesNothing()
+{
+    QFETCH(QStringList, names);
+    QTemporaryDir root;
+    const QString photoDir = root.path() + QLatin1Char('/');
+    for (const QString &name : names)
+        QVERIFY(touch(photoDir + name));
+
+    DirectoryEnumeration enumeration;
+    PhotoCycle cycle(enumeration);
+    for (int tick = 0; tick < 14; ++tick) {
+        const qint16 count = cycle.TickCount();
+        const QString following = cycle.FollowingPhotoPath(photoDir);
+        // Asking twice gives the same: the first ask moved nothing on.
+        QCOMPARE(cycle.FollowingPhotoPath(photoDir), following);
+        QCOMPARE(cycle.TickCount(), count);
+        QCOMPARE(cycle.NextPhotoPath(photoDir), following);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPhotoCycle)

@@ -17,6 +17,7 @@
 
 #include <optional>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace TestPictures;
@@ -53,14 +54,23 @@ private slots:
     void defaultDirectory();
     void failureMessagesNeverPileUp();
     void pointerIsShownOverTheFailureMessage();
+    void samePhotoIsDecodedOnce();
+    void nextPhotoIsReadyAtItsTick();
+    void changedFileIsDecodedAnew_data();
+    void changedFileIsDecodedAnew();
+    void fileSpoiltAfterItsDecodeFailsAtItsTick_data();
+    void fileSpoiltAfterItsDecodeFailsAtItsTick();
 
 private:
     // A window loaded with the photo directory, its timer stopped so the test drives the ticks.
     void load(const QString &photoDir, const QString &interval = QStringLiteral("0"));
-    void tick() { emit m_form->findChild<Timer *>(QStringLiteral("Timer1"))->Tick(); }
+    // One tick, to its end: its photo shown, or its failure message answered.
+    void tick();
     QString caption() const { return m_form->findChild<Panel3D *>(QStringLiteral("panYear"))->Caption(); }
     QImage picture() const { return m_form->findChild<ImageElement *>(QStringLiteral("Image1"))->Picture(); }
     bool showing(const QColor &colour) const;
+    // Ticks until the next photo is the second file, and gives its decode ahead time to end.
+    void showFirstFileAndWait();
     QString photoDir(const QStringList &files);
 
     IsolatedUserDirs m_userDirs;
@@ -95,6 +105,12 @@ void TestSaverPhotoCycle::load(const QString &photoDir, const QString &interval)
     StoreSaverSettings(interval, photoDir.isNull() ? std::nullopt : std::optional<QString>(photoDir));
     m_form = new Form1([this] { ++m_ends; });
     m_form->showModeless();
+}
+
+void TestSaverPhotoCycle::tick()
+{
+    emit m_form->findChild<Timer *>(QStringLiteral("Timer1"))->Tick();
+    QVERIFY(QTest::qWaitFor([this] { return !m_form->TickWaitsForPhoto(); }));
 }
 
 bool TestSaverPhotoCycle::showing(const QColor &colour) const
@@ -239,6 +255,9 @@ void TestSaverPhotoCycle::nonPictureLaterFile()
     QVERIFY(showing(kBlue));
     QVERIFY(messages.seen().isEmpty());
 
+    // Its decode ahead has failed by now, and says nothing until its tick.
+    QTest::qWait(500);
+    QVERIFY(messages.seen().isEmpty());
     tick(); // 67A.jpg is text: the message once, picture and caption stay
     QCOMPARE(messages.seen().size(), 1);
     QVERIFY(showing(kBlue));
@@ -323,6 +342,112 @@ void TestSaverPhotoCycle::pointerIsShownOverTheFailureMessage()
     // Its OK button can be found with the mouse; the saver hides the pointer again after.
     QCOMPARE(whileOpen, std::optional(Qt::ArrowCursor));
     QCOMPARE(pointerShape(), Qt::BlankCursor);
+}
+
+void TestSaverPhotoCycle::showFirstFileAndWait()
+{
+    for (int i = 0; i < 3; ++i)
+        tick();
+    // Far longer than the decode of a small picture takes, even under a sanitizer.
+    QTest::qWait(500);
+}
+
+void TestSaverPhotoCycle::samePhotoIsDecodedOnce()
+{
+    const QString dir = photoDir({QStringLiteral("02B.png:") + kBlue.name(), QStringLiteral("67A.png:") + kRed.name()});
+    load(dir);
+    tick();
+    const qint64 firstDecode = picture().cacheKey();
+    for (int i = 2; i <= 3; ++i) {
+        tick();
+        QCOMPARE(picture().cacheKey(), firstDecode);
+    }
+    tick();
+    QVERIFY(showing(kRed));
+    QVERIFY(picture().cacheKey() != firstDecode);
+}
+
+void TestSaverPhotoCycle::nextPhotoIsReadyAtItsTick()
+{
+    const QString dir = photoDir({QStringLiteral("02B.png:") + kBlue.name(), QStringLiteral("67A.png:") + kRed.name(),
+                                  QStringLiteral("CL1.png:") + kGreen.name()});
+    load(dir);
+    QTest::qWait(500);
+    for (const QColor &colour : {kBlue, kBlue, kBlue, kRed, kGreen, kBlue}) {
+        emit m_form->findChild<Timer *>(QStringLiteral("Timer1"))->Tick();
+        QVERIFY(!m_form->TickWaitsForPhoto());
+        QVERIFY(showing(colour));
+        QTest::qWait(500);
+    }
+}
+
+void TestSaverPhotoCycle::changedFileIsDecodedAnew_data()
+{
+    QTest::addColumn<bool>("inPlace");
+    QTest::newRow("another file renamed over it") << false;
+    QTest::newRow("rewritten in place") << true;
+}
+
+void TestSaverPhotoCycle::changedFileIsDecodedAnew()
+{
+    QFETCH(bool, inPlace);
+    const QString dir = photoDir({QStringLiteral("02B.png:") + kBlue.name(), QStringLiteral("67A.png:") + kRed.name()});
+    load(dir);
+    showFirstFileAndWait();
+
+    const QString second = dir + QStringLiteral("67A.png");
+    const QByteArray green = Solid(kGreen, "png");
+    if (inPlace) {
+        QFile file(second);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QCOMPARE(file.write(green), green.size());
+        QVERIFY(file.resize(green.size()));
+    } else {
+        QVERIFY(WriteFile(dir + QStringLiteral("new.tmp"), green));
+        QCOMPARE(::rename(QFile::encodeName(dir + QStringLiteral("new.tmp")).constData(),
+                          QFile::encodeName(second).constData()),
+                 0);
+    }
+    tick();
+    QVERIFY(showing(kGreen));
+    QCOMPARE(caption(), QStringLiteral("  1967 Dravik   "));
+}
+
+void TestSaverPhotoCycle::fileSpoiltAfterItsDecodeFailsAtItsTick_data()
+{
+    QTest::addColumn<QString>("spoilt");
+    QTest::newRow("removed") << QStringLiteral("removed");
+    QTest::newRow("a named pipe in its place") << QStringLiteral("fifo");
+    QTest::newRow("no longer readable") << QStringLiteral("unreadable");
+}
+
+void TestSaverPhotoCycle::fileSpoiltAfterItsDecodeFailsAtItsTick()
+{
+    QFETCH(QString, spoilt);
+    if (spoilt == QStringLiteral("unreadable") && ::geteuid() == 0)
+        QSKIP("root reads every file");
+    const QString dir = photoDir({QStringLiteral("02B.png:") + kBlue.name(), QStringLiteral("67A.png:") + kRed.name(),
+                                  QStringLiteral("CL1.png:") + kGreen.name()});
+    MessageBoxWatcher messages;
+    load(dir);
+    showFirstFileAndWait();
+
+    const QByteArray second = QFile::encodeName(dir + QStringLiteral("67A.png"));
+    if (spoilt == QStringLiteral("unreadable")) {
+        QVERIFY(QFile::setPermissions(QFile::decodeName(second), QFileDevice::Permissions()));
+    } else {
+        QCOMPARE(::unlink(second.constData()), 0);
+        if (spoilt == QStringLiteral("fifo"))
+            QCOMPARE(::mkfifo(second.constData(), 0600), 0);
+    }
+    QVERIFY(messages.seen().isEmpty());
+    tick();
+    QCOMPARE(messages.seen().size(), 1);
+    QVERIFY(showing(kBlue));
+    QCOMPARE(caption(), QStringLiteral("  2002 Dravik   "));
+    QCOMPARE(m_form->TickCount(), qint16(3));
+    tick();
+    QVERIFY(showing(kGreen));
 }
 
 QTEST_MAIN(TestSaverPhotoCycle)

@@ -1,0 +1,121 @@
+#include "saver/PhotoDecoding.h"
+
+#include "platform/App.h"
+#include "platform/FileIdentity.h"
+#include "platform/LoadStop.h"
+#include "platform/PictureLoader.h"
+
+#include <QDebug>
+
+struct PhotoDecoding::Decode
+{
+    Decode(QString photoPath, QSize photoSize)
+        : path(std::move(photoPath)), shownSize(photoSize), stop(PhotoDecoding::kTimeLimit)
+    {}
+
+    bool isOf(const QString &photoPath, const QSize &photoSize) const
+    {
+        return path == photoPath && shownSize == photoSize;
+    }
+    // Taken before the file is opened, so a file replaced in between is decoded again.
+    bool fileUnchanged() const { return IdentityOfFile(path) == identity; }
+
+    // Runs on the worker.
+    void run()
+    {
+        if (stop.requested())
+            return;
+        stop.start();
+        qCDebug(lcLifecycle) << "decoding" << path;
+        identity = IdentityOfFile(path);
+        try {
+            result.emplace(LoadPicture(path, shownSize, stop));
+        } catch (const RuntimeError &error) {
+            if (stop.timedOut())
+                qCDebug(lcLifecycle) << "abandoned" << path;
+            result.emplace(error);
+        }
+    }
+
+    const QString path;
+    const QSize shownSize;
+    LoadStop stop;
+    // Written by the worker before it reports the decode finished, read only after that.
+    std::optional<FileIdentity> identity;
+    std::optional<Result> result;
+    // On the user-interface thread: the worker's report has arrived.
+    bool finished = false;
+};
+
+QImage PhotoDecoding::Result::picture() const
+{
+    if (m_error)
+        throw *m_error;
+    return m_picture;
+}
+
+PhotoDecoding::PhotoDecoding(QObject *parent) : QObject(parent)
+{
+    m_worker.setMaxThreadCount(1);
+}
+
+PhotoDecoding::~PhotoDecoding()
+{
+    stop();
+    m_worker.waitForDone();
+}
+
+void PhotoDecoding::decodeAhead(const QString &path, const QSize &shownSize)
+{
+    if (m_kept && m_kept->isOf(path, shownSize) && m_kept->fileUnchanged())
+        return;
+    if (m_pending && m_pending->isOf(path, shownSize))
+        return;
+    start(path, shownSize);
+}
+
+std::optional<PhotoDecoding::Result> PhotoDecoding::take(const QString &path, const QSize &shownSize)
+{
+    if (m_kept && m_kept->isOf(path, shownSize) && m_kept->fileUnchanged())
+        return m_kept->result;
+    if (m_pending && m_pending->isOf(path, shownSize)) {
+        if (!m_pending->finished)
+            return std::nullopt;
+        if (m_pending->fileUnchanged()) {
+            m_kept = std::exchange(m_pending, nullptr);
+            return m_kept->result;
+        }
+    }
+    start(path, shownSize);
+    return std::nullopt;
+}
+
+void PhotoDecoding::stop()
+{
+    if (m_pending)
+        m_pending->stop.request();
+    m_pending.reset();
+}
+
+void PhotoDecoding::start(const QString &path, const QSize &shownSize)
+{
+    stop();
+    m_pending = std::make_shared<Decode>(path, shownSize);
+    // The worker has a reference of its own, so a decode stopped and dropped here can still
+    // wind down there.
+    m_worker.start([this, decode = m_pending] {
+        decode->run();
+        // The destructor waits for the worker, so this object outlives the call; a report
+        // still queued when it goes is dropped with it.
+        QMetaObject::invokeMethod(
+            this, [this, decode] { decoded(decode); }, Qt::QueuedConnection);
+    });
+}
+
+void PhotoDecoding::decoded(const std::shared_ptr<Decode> &decode)
+{
+    if (decode != m_pending)
+        return;
+    decode->finished = true;
+    emit finished();
+}
