@@ -1,5 +1,6 @@
 #include "TestPictures.h"
 #include "platform/FileName.h"
+#include "platform/LoadStop.h"
 #include "platform/PictureLoader.h"
 #include "platform/RuntimeError.h"
 
@@ -64,6 +65,8 @@ private slots:
 
     void formats_data();
     void formats();
+    void stoppedLoadRaises_data();
+    void stoppedLoadRaises();
     void handMadeJpegs_data();
     void handMadeJpegs();
     void contentDecidesTheFormat();
@@ -126,6 +129,42 @@ void TestPictureLoader::formats()
     const QImage picture = LoadPicture(path, QSize(30, 20));
     QCOMPARE(picture.size(), QSize(30, 20));
     QVERIFY(IsColour(picture.pixel(15, 10), colour));
+
+    // A load that could be stopped but is not reads the same picture.
+    LoadStop stop(std::chrono::hours(1));
+    stop.start();
+    QCOMPARE(LoadPicture(path, QSize(30, 20), stop), picture);
+}
+
+void TestPictureLoader::stoppedLoadRaises_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("detail");
+    for (const char *format : {"jpg", "png"}) {
+        const QByteArray contents = Solid(QColor(200, 40, 40), format, QSize(640, 480));
+        QTest::addRow("%s, asked to stop", format) << contents << true << QStringLiteral("the load was stopped");
+        QTest::addRow("%s, out of time", format) << contents << false << QStringLiteral("not decoded within 0 ms");
+    }
+}
+
+void TestPictureLoader::stoppedLoadRaises()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(bool, asked);
+    QFETCH(QString, detail);
+    const QString path = write(QStringLiteral("stopped"), contents);
+    LoadStop stop(asked ? std::chrono::milliseconds(std::chrono::hours(1)) : std::chrono::milliseconds(0));
+    stop.start();
+    if (asked)
+        stop.request();
+    try {
+        LoadPicture(path, QSize(30, 20), stop);
+        QFAIL("a stopped load gave a picture");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(error.number(), RuntimeError::InvalidPicture);
+        QCOMPARE(error.detail(), detail);
+    }
 }
 
 void TestPictureLoader::handMadeJpegs_data()
