@@ -1,3 +1,4 @@
+#include "CloseHandlers.h"
 #include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
 #include "SaverSettings.h"
@@ -50,14 +51,7 @@ void TestSaverTermination::verifyClosedByHandlers(ProgramProcess &program)
     const QString log = program.standardError();
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QVERIFY2(program.exitCode() == 0, qPrintable(log));
-
-    const qsizetype queryUnload = log.indexOf(QStringLiteral("Form_QueryUnload"));
-    const qsizetype firstRestore = log.indexOf(QStringLiteral("RestoreCursor: display count 1"));
-    const qsizetype unload = log.indexOf(QStringLiteral("Form_Unload"));
-    const qsizetype secondRestore = log.indexOf(QStringLiteral("RestoreCursor: display count 2"));
-    QVERIFY2(queryUnload >= 0 && queryUnload < firstRestore && firstRestore < unload && unload < secondRestore,
-             qPrintable(log));
-    QVERIFY2(!log.contains(QStringLiteral("EndProgram")), qPrintable(log));
+    QVERIFY2(ClosedThroughCloseHandlers(log), qPrintable(log));
 }
 
 void TestSaverTermination::signalClosesThroughTheCloseHandlers_data()
