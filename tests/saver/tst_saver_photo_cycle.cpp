@@ -1,6 +1,7 @@
 #include "IsolatedUserDirs.h"
 #include "MessageBoxWatcher.h"
 #include "SaverSettings.h"
+#include "ScanBomb.h"
 #include "TestPictures.h"
 #include "platform/ImageElement.h"
 #include "platform/Panel3D.h"
@@ -9,6 +10,7 @@
 
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScopeGuard>
@@ -60,6 +62,7 @@ private slots:
     void changedFileIsDecodedAnew();
     void fileSpoiltAfterItsDecodeFailsAtItsTick_data();
     void fileSpoiltAfterItsDecodeFailsAtItsTick();
+    void closingDuringADecodeDoesNotWaitForIt();
 
 private:
     // A window loaded with the photo directory, its timer stopped so the test drives the ticks.
@@ -448,6 +451,28 @@ void TestSaverPhotoCycle::fileSpoiltAfterItsDecodeFailsAtItsTick()
     QCOMPARE(m_form->TickCount(), qint16(3));
     tick();
     QVERIFY(showing(kGreen));
+}
+
+// The window goes while its photo decodes for half a minute: the decode is stopped, and the
+// worker ends with nothing of the window left to touch (the sanitizers check that).
+void TestSaverPhotoCycle::closingDuringADecodeDoesNotWaitForIt()
+{
+    const QString dir = photoDir({});
+    const QByteArray bomb = ScanBomb::Jpeg();
+    QVERIFY(!bomb.isEmpty());
+    QVERIFY(WriteFile(dir + QStringLiteral("57A01.jpg"), bomb));
+    load(dir);
+    emit m_form->findChild<Timer *>(QStringLiteral("Timer1"))->Tick();
+    QVERIFY(m_form->TickWaitsForPhoto());
+    QTest::qWait(300);
+
+    QElapsedTimer closing;
+    closing.start();
+    QVERIFY(m_form->close());
+    delete m_form;
+    m_form = nullptr;
+    // Well under the decode's time limit, and far under the decode itself.
+    QVERIFY2(closing.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(closing.elapsed())));
 }
 
 QTEST_MAIN(TestSaverPhotoCycle)
