@@ -1,0 +1,27 @@
+#pragma once
+
+#include "IsolatedUserDirs.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+
+// How the bench runs the real saver: the program, a settings directory and runtime directory
+// (mode 0700) of its own, so that neither the user's settings nor a running saver's instance
+// lock is touched, the photo directory, and the logging that the measurements read.
+class SaverSetup
+{
+public:
+    SaverSetup(QString program, QString photoDir);
+
+    const QString &program() const { return m_program; }
+    // The environment to start the saver in.
+    QProcessEnvironment environment() const;
+    // Stores the interval and the photo directory in the saver's settings file, through the
+    // program's own settings store. Raises CannotMeasure when it cannot be written.
+    void storeSettings(int intervalSeconds) const;
+
+private:
+    QString m_program;
+    QString m_photoDir;
+    IsolatedUserDirs m_userDirs;
+};
