@@ -45,7 +45,7 @@ void Panel3D::setLook(const Look &look)
 void Panel3D::setCaption(const QString &caption)
 {
     m_caption = caption;
-    repaint();
+    update();
 }
 
 void Panel3D::paintEvent(QPaintEvent *)
