@@ -3,7 +3,6 @@
 #include "platform/RuntimeError.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -168,6 +167,5 @@ void FileReplacement::write(const QByteArray &contents) const
 
 void FileReplacement::raise(const QString &path, const QString &reason) const
 {
-    throw RuntimeError(RuntimeError::PathFileAccess, m_source,
-                       QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
+    RaiseFileAccessError(m_source, path, reason);
 }

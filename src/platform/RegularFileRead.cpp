@@ -2,7 +2,6 @@
 
 #include "platform/RuntimeError.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <array>
@@ -15,12 +14,6 @@
 namespace {
 
 constexpr qint64 kMegabyte = 1024 * 1024;
-
-[[noreturn]] void raise(const QString &source, const QString &path, const QString &reason)
-{
-    throw RuntimeError(RuntimeError::PathFileAccess, source,
-                       QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
-}
 
 QString kindOf(mode_t mode)
 {
@@ -65,16 +58,16 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 limit, con
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return std::nullopt;
-        raise(source, path, qt_error_string(errno));
+        RaiseFileAccessError(source, path, qt_error_string(errno));
     }
     const Descriptor file(fd);
     struct stat status = {};
     if (::fstat(file.fd(), &status) != 0)
-        raise(source, path, qt_error_string(errno));
+        RaiseFileAccessError(source, path, qt_error_string(errno));
     if (!S_ISREG(status.st_mode))
-        raise(source, path, QStringLiteral("is %1, not a regular file").arg(kindOf(status.st_mode)));
+        RaiseFileAccessError(source, path, QStringLiteral("is %1, not a regular file").arg(kindOf(status.st_mode)));
     if (status.st_size > limit)
-        raise(source, path, tooLarge(limit));
+        RaiseFileAccessError(source, path, tooLarge(limit));
 
     // The size only tells where the file ended a moment ago; the limit bounds what is read.
     QByteArray contents;
@@ -86,10 +79,10 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 limit, con
         if (count < 0) {
             if (errno == EINTR)
                 continue;
-            raise(source, path, qt_error_string(errno));
+            RaiseFileAccessError(source, path, qt_error_string(errno));
         }
         contents.append(buffer.data(), qsizetype(count));
         if (contents.size() > limit)
-            raise(source, path, tooLarge(limit));
+            RaiseFileAccessError(source, path, tooLarge(limit));
     }
 }

@@ -1,5 +1,7 @@
 #include "platform/RuntimeError.h"
 
+#include <QDir>
+
 RuntimeError::RuntimeError(Number number, QString source, QString detail)
     : m_number(number), m_source(std::move(source)), m_detail(std::move(detail))
 {
@@ -38,4 +40,10 @@ QString RuntimeError::message() const
     if (!m_detail.isEmpty())
         text += QStringLiteral(" (%1)").arg(m_detail);
     return text;
+}
+
+void RaiseFileAccessError(const QString &source, const QString &path, const QString &reason)
+{
+    throw RuntimeError(RuntimeError::PathFileAccess, source,
+                       QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
 }

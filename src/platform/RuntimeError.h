@@ -45,6 +45,9 @@ private:
     QByteArray m_what;
 };
 
+// Raises RuntimeError(PathFileAccess) from source, its detail naming path and the reason.
+[[noreturn]] void RaiseFileAccessError(const QString &source, const QString &path, const QString &reason);
+
 // Counter and interval arithmetic traps on overflow instead of wrapping: the result does
 // not fit its type, so the operation raises RuntimeError(Overflow) naming source.
 template <std::integral T>

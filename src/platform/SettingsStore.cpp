@@ -14,17 +14,11 @@ namespace {
 // Far beyond any settings file; keeps a file that is something else from filling the memory.
 constexpr qint64 kSizeLimit = 1024 * 1024;
 
-[[noreturn]] void raiseAccessError(const QString &source, const QString &path, const QString &reason)
-{
-    throw RuntimeError(RuntimeError::PathFileAccess, source,
-                       QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
-}
-
 void checkNames(const QString &section, const QString &key, const QString &path, const QString &source)
 {
     for (const QString &name : {section, key}) {
         if (!IniDocument::isName(name))
-            raiseAccessError(source, path, QStringLiteral("\"%1\" cannot be a name in a settings file").arg(name));
+            RaiseFileAccessError(source, path, QStringLiteral("\"%1\" cannot be a name in a settings file").arg(name));
     }
 }
 
@@ -34,8 +28,8 @@ IniDocument readDocument(const QString &path, const QString &source)
 {
     IniDocument document(readRegularFile(path, kSizeLimit, source).value_or(QByteArray()));
     if (!document.error().isEmpty())
-        raiseAccessError(source, path,
-                         QStringLiteral("the file is not a valid settings file: %1").arg(document.error()));
+        RaiseFileAccessError(source, path,
+                             QStringLiteral("the file is not a valid settings file: %1").arg(document.error()));
     return document;
 }
 
@@ -70,7 +64,7 @@ void SaveSetting(const QString &application, const QString &section, const QStri
     checkNames(section, key, path, source);
     const QString directory = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(directory))
-        raiseAccessError(source, directory, QStringLiteral("cannot create the directory"));
+        RaiseFileAccessError(source, directory, QStringLiteral("cannot create the directory"));
 
     // Read under the lock, so that no other program's save falls between the read and the write.
     FileReplacement replacement(path, source);
@@ -78,6 +72,7 @@ void SaveSetting(const QString &application, const QString &section, const QStri
     document.setValue(section, key, value);
     const QByteArray contents = document.contents();
     if (IniDocument(contents).value(section, key) != value)
-        raiseAccessError(source, path, QStringLiteral("the value cannot be written so that it reads back the same"));
+        RaiseFileAccessError(source, path,
+                             QStringLiteral("the value cannot be written so that it reads back the same"));
     replacement.commit(contents);
 }

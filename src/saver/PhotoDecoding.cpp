@@ -65,9 +65,14 @@ PhotoDecoding::~PhotoDecoding()
     m_worker.waitForDone();
 }
 
+bool PhotoDecoding::keeps(const QString &path, const QSize &shownSize) const
+{
+    return m_kept && m_kept->isOf(path, shownSize) && m_kept->fileUnchanged();
+}
+
 void PhotoDecoding::decodeAhead(const QString &path, const QSize &shownSize)
 {
-    if (m_kept && m_kept->isOf(path, shownSize) && m_kept->fileUnchanged())
+    if (keeps(path, shownSize))
         return;
     if (m_pending && m_pending->isOf(path, shownSize))
         return;
@@ -76,7 +81,7 @@ void PhotoDecoding::decodeAhead(const QString &path, const QSize &shownSize)
 
 std::optional<PhotoDecoding::Result> PhotoDecoding::take(const QString &path, const QSize &shownSize)
 {
-    if (m_kept && m_kept->isOf(path, shownSize) && m_kept->fileUnchanged())
+    if (keeps(path, shownSize))
         return m_kept->result;
     if (m_pending && m_pending->isOf(path, shownSize)) {
         if (!m_pending->finished)

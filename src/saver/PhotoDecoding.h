@@ -62,6 +62,8 @@ signals:
 private:
     struct Decode;
 
+    // Whether the result taken last is for path at shownSize, and its file unchanged.
+    bool keeps(const QString &path, const QSize &shownSize) const;
     void start(const QString &path, const QSize &shownSize);
     void decoded(const std::shared_ptr<Decode> &decode);
 
