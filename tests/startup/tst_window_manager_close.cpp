@@ -2,6 +2,7 @@
 #include "ProgramProcess.h"
 #include "XDoTool.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QSettings>
 #include <QtTest>
@@ -19,6 +20,7 @@ private slots:
     void closingTheSettingsWindowSavesNothing();
 
 private:
+    static bool windowManagerAnswers();
     static bool closeWindow(const QString &windowId);
     QProcessEnvironment loggingEnvironment() const;
 
@@ -28,16 +30,36 @@ private:
 
 void TestWindowManagerClose::initTestCase()
 {
+    m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
     m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
     QVERIFY2(m_windowManager.waitForStarted(), "openbox could not be started");
-    // wmctrl answers once a window manager runs on the display.
-    QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-m")}) == 0, 10000);
+    // A deadline in time rather than a count of polls: each poll starts a process, which
+    // takes long on a loaded machine.
+    const QDeadlineTimer deadline(60000);
+    while (!windowManagerAnswers()) {
+        // Also the pause between polls.
+        if (m_windowManager.waitForFinished(100))
+            QFAIL(qPrintable(QStringLiteral("openbox ended:\n") + QString::fromLocal8Bit(m_windowManager.readAll())));
+        if (deadline.hasExpired())
+            QFAIL(qPrintable(QStringLiteral("openbox did not take the display within 60 s:\n")
+                             + QString::fromLocal8Bit(m_windowManager.readAll())));
+    }
 }
 
 void TestWindowManagerClose::cleanupTestCase()
 {
     m_windowManager.terminate();
     m_windowManager.waitForFinished(5000);
+}
+
+bool TestWindowManagerClose::windowManagerAnswers()
+{
+    // wmctrl finds the window manager's check window once one runs on the display.
+    QProcess wmctrl;
+    wmctrl.setStandardOutputFile(QProcess::nullDevice());
+    wmctrl.setStandardErrorFile(QProcess::nullDevice());
+    wmctrl.start(QStringLiteral("wmctrl"), {QStringLiteral("-m")});
+    return wmctrl.waitForFinished(10000) && wmctrl.exitStatus() == QProcess::NormalExit && wmctrl.exitCode() == 0;
 }
 
 bool TestWindowManagerClose::closeWindow(const QString &windowId)
