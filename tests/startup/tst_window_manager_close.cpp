@@ -20,6 +20,8 @@ private slots:
     void closingTheSettingsWindowSavesNothing();
 
 private:
+    // Empty once openbox runs the display, otherwise why not.
+    QString startWindowManager();
     static bool windowManagerAnswers();
     static bool closeWindow(const QString &windowId);
     QProcessEnvironment loggingEnvironment() const;
@@ -30,20 +32,40 @@ private:
 
 void TestWindowManagerClose::initTestCase()
 {
+    // The window manager is the stage here, not what is tested: one that fails to take the
+    // display is started again, and what it said goes into the log.
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        const QString failure = startWindowManager();
+        if (failure.isEmpty())
+            return;
+        qWarning("openbox, attempt %d: %s", attempt, qPrintable(failure.trimmed()));
+    }
+    QFAIL("openbox did not take the display in three attempts (their output is above)");
+}
+
+QString TestWindowManagerClose::startWindowManager()
+{
     m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
     m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    QVERIFY2(m_windowManager.waitForStarted(), "openbox could not be started");
+    if (!m_windowManager.waitForStarted())
+        return m_windowManager.errorString();
     // A deadline in time rather than a count of polls: each poll starts a process, which
     // takes long on a loaded machine.
-    const QDeadlineTimer deadline(60000);
+    const QDeadlineTimer deadline(20000);
     while (!windowManagerAnswers()) {
         // Also the pause between polls.
         if (m_windowManager.waitForFinished(100))
-            QFAIL(qPrintable(QStringLiteral("openbox ended:\n") + QString::fromLocal8Bit(m_windowManager.readAll())));
-        if (deadline.hasExpired())
-            QFAIL(qPrintable(QStringLiteral("openbox did not take the display within 60 s:\n")
-                             + QString::fromLocal8Bit(m_windowManager.readAll())));
+            return QStringLiteral("ended with %1:\n%2")
+                .arg(m_windowManager.exitCode())
+                .arg(QString::fromLocal8Bit(m_windowManager.readAll()));
+        if (deadline.hasExpired()) {
+            m_windowManager.kill();
+            m_windowManager.waitForFinished();
+            return QStringLiteral("did not take the display within 20 s:\n")
+                + QString::fromLocal8Bit(m_windowManager.readAll());
+        }
     }
+    return {};
 }
 
 void TestWindowManagerClose::cleanupTestCase()
