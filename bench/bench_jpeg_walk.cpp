@@ -4,11 +4,12 @@
 //
 //   bench_jpeg_walk [runs]
 //
-// Makes its own photos in a temporary directory. Times are medians of several runs in this
+// Makes its own camera-like photos in a temporary directory. Times are medians of several runs in this
 // process after one warm-up, with the file in the page cache.
 
 #include "platform/JpegStructure.h"
 #include "platform/PictureLoader.h"
+#include "saver_cycle/PhotoLikePicture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -27,21 +28,6 @@ namespace {
 
 const QSize kPhotoSize(6000, 4000);
 const QSize kFrameSize(777, 473);
-
-// Smooth gradients with fine detail, so the file has a camera photo's size and scan data.
-QImage photo()
-{
-    QImage image(kPhotoSize, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int detail = ((x * 7 + y * 13) ^ (x * y)) & 0x1f;
-            line[x] = qRgb((x * 255 / image.width() + detail) & 0xff, (y * 255 / image.height() + detail) & 0xff,
-                           ((x + y) / 40 + detail * 3) & 0xff);
-        }
-    }
-    return image;
-}
 
 bool write(const QImage &image, const QString &path, bool progressive)
 {
@@ -80,7 +66,7 @@ int main(int argc, char **argv)
     QCoreApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 7;
     QTemporaryDir dir;
-    const QImage image = photo();
+    const QImage image = makePhotoLikePicture(kPhotoSize, 1);
     std::printf("%-12s %8s %12s %14s %8s\n", "photo", "MB", "walk ms", "LoadPicture ms", "share");
     for (const bool progressive : {false, true}) {
         const QString path = dir.filePath(progressive ? QStringLiteral("p.jpg") : QStringLiteral("b.jpg"));

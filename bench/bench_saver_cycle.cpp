@@ -16,11 +16,11 @@
 // photo, after one run that brings the file into the page cache. How the saver is measured is
 // in saver_cycle/SaverMeasurements.h.
 
+#include "ProcessUsage.h"
 #include "saver_cycle/CannotMeasure.h"
 #include "saver_cycle/ChildCpuTime.h"
 #include "saver_cycle/MachineDescription.h"
 #include "saver_cycle/PhotoLikePicture.h"
-#include "saver_cycle/ProcessUsage.h"
 #include "saver_cycle/ResultTable.h"
 #include "saver_cycle/SaverMeasurements.h"
 #include "saver_cycle/SaverSetup.h"

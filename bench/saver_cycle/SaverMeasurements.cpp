@@ -1,7 +1,7 @@
 #include "saver_cycle/SaverMeasurements.h"
 
+#include "ProcessUsage.h"
 #include "saver_cycle/CannotMeasure.h"
-#include "saver_cycle/ProcessUsage.h"
 #include "saver_cycle/SaverProcess.h"
 
 #include <QElapsedTimer>

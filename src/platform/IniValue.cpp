@@ -1,5 +1,7 @@
 #include "platform/IniValue.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
 
 namespace {
@@ -14,55 +16,38 @@ bool isOctalDigit(char16_t c)
     return c >= u'0' && c <= u'7';
 }
 
-// The letter of the one-letter escape for c (n for a line feed), or 0 when c has none.
+// The control characters with a one-letter escape, and their letters (\n for a line feed).
+struct LetterEscape
+{
+    char16_t character;
+    char16_t letter;
+};
+constexpr std::array<LetterEscape, 7> kLetterEscapes{{
+    {u'\a', u'a'},
+    {u'\b', u'b'},
+    {u'\f', u'f'},
+    {u'\n', u'n'},
+    {u'\r', u'r'},
+    {u'\t', u't'},
+    {u'\v', u'v'},
+}};
+
+// The letter of the one-letter escape for the control character c, or 0 when c has none.
 char16_t escapeLetter(char16_t c)
 {
-    switch (c) {
-    case u'\a':
-        return u'a';
-    case u'\b':
-        return u'b';
-    case u'\f':
-        return u'f';
-    case u'\n':
-        return u'n';
-    case u'\r':
-        return u'r';
-    case u'\t':
-        return u't';
-    case u'\v':
-        return u'v';
-    default:
-        return 0;
-    }
+    const auto *found = std::find_if(kLetterEscapes.begin(), kLetterEscapes.end(),
+                                     [c](const LetterEscape &entry) { return entry.character == c; });
+    return found == kLetterEscapes.end() ? 0 : found->letter;
 }
 
 // What the one-letter escape stands for, or 0 when the letter starts none.
 char16_t escapedCharacter(char16_t letter)
 {
-    switch (letter) {
-    case u'"':
-    case u'\'':
-    case u'?':
-    case u'\\':
+    if (letter == u'"' || letter == u'\'' || letter == u'?' || letter == u'\\')
         return letter;
-    case u'a':
-        return u'\a';
-    case u'b':
-        return u'\b';
-    case u'f':
-        return u'\f';
-    case u'n':
-        return u'\n';
-    case u'r':
-        return u'\r';
-    case u't':
-        return u'\t';
-    case u'v':
-        return u'\v';
-    default:
-        return 0;
-    }
+    const auto *found = std::find_if(kLetterEscapes.begin(), kLetterEscapes.end(),
+                                     [letter](const LetterEscape &entry) { return entry.letter == letter; });
+    return found == kLetterEscapes.end() ? 0 : found->character;
 }
 
 uint digitValue(char16_t digit)

@@ -1,4 +1,4 @@
-#include "saver_cycle/ProcessUsage.h"
+#include "ProcessUsage.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -11,26 +11,19 @@
 #include "platform/PictureLoader.h"
 #include "platform/RuntimeError.h"
 
+#include "ProcessUsage.h"
+
 #include <QCoreApplication>
-#include <QFile>
 #include <QImage>
 
 #include <cstdio>
 
 namespace {
 
+// This process's VmHWM in kB, -1 when it cannot be read.
 long peakResidentKilobytes()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    // /proc files report no size, so read them whole rather than up to "the end".
-    const QList<QByteArray> lines = status.readAll().split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').constFirst().toLong();
-    }
-    return -1;
+    return long(ProcessUsage::peakResidentKilobytes(QCoreApplication::applicationPid()).value_or(-1));
 }
 
 void loadOnce(const QString &path, const QSize &shownSize)
