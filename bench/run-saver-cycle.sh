@@ -13,4 +13,4 @@ build_dir="$root/build-bench"
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_BUILD_PICTURE_MAKER=OFF
 cmake --build "$build_dir" -j "$(nproc)" --target Dravik2001 bench_saver_cycle
 
-xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$build_dir/bench/bench_saver_cycle" "$@"
+xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" "$build_dir/bench/bench_saver_cycle" "$@"

@@ -48,7 +48,8 @@ void TestErrorReport::badStoredIntervalIsReported()
     QVERIFY2(program.waitForStderr(error), qPrintable(program.standardError()));
 
     const QString box = XDoTool::waitForWindow(kApplicationTitle);
-    QVERIFY2(!box.isEmpty(), "no error box appeared");
+    QVERIFY2(!box.isEmpty(),
+             qPrintable(QStringLiteral("no error box appeared; the program wrote:\n") + program.standardError()));
     QVERIFY2(program.isRunning(), "the program ended before the box was dismissed");
     QVERIFY(XDoTool::keyInWindow(box, QStringLiteral("Return")));
 
@@ -77,7 +78,8 @@ void TestErrorReport::reportIsTheLastThingShown()
     program.setWorkingDirectory(workingDirectory.path());
     QVERIFY(program.start());
     const QString box = XDoTool::waitForWindow(kApplicationTitle);
-    QVERIFY2(!box.isEmpty(), "no error box appeared");
+    QVERIFY2(!box.isEmpty(),
+             qPrintable(QStringLiteral("no error box appeared; the program wrote:\n") + program.standardError()));
 
     // The saver's design interval is one second: three would have come by now.
     const QString failureMessage = XDoTool::waitForWindow(QStringLiteral("The Dravik Quintavel Screen Saver"), 3500);
