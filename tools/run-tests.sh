@@ -2,6 +2,7 @@
 # Builds the program and every test, then runs them all with CTest.
 #   tools/run-tests.sh              plain build in build-tests/
 #   tools/run-tests.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+# CTEST_PARALLEL_LEVEL sets how many tests run at once (default: one per core).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,4 +26,4 @@ fi
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_SANITIZE="$sanitize" \
   -DDRAVIK_BUILD_PICTURE_MAKER="$picture_maker"
 cmake --build "$build_dir" -j "$(nproc)"
-ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
+ctest --test-dir "$build_dir" --output-on-failure -j "${CTEST_PARALLEL_LEVEL:-$(nproc)}"
