@@ -55,6 +55,8 @@ struct PhotoListing::Listing
     std::optional<DirectoryListing> result;
     // On the user-interface thread: the worker's report has arrived.
     bool finished = false;
+    // On the user-interface thread: started for a tick that waits for it.
+    bool forWaitingTick = false;
 };
 
 PhotoListing::PhotoListing(QObject *parent) : QObject(parent)
@@ -71,7 +73,7 @@ PhotoListing::~PhotoListing()
 std::shared_ptr<PhotoListing::Listing> PhotoListing::ready(const QString &pattern)
 {
     if (m_pending && m_pending->pattern == pattern) {
-        if (m_pending->finished && m_pending->directoryUnchanged())
+        if (m_pending->finished && (m_pending->forWaitingTick || m_pending->directoryUnchanged()))
             return m_pending;
         // Running still, or listed from a directory that has changed since.
         return nullptr;
@@ -92,7 +94,14 @@ std::optional<DirectoryListing> PhotoListing::listAhead(const QString &pattern)
 
 std::optional<DirectoryListing> PhotoListing::take(const QString &pattern)
 {
+    const bool running = m_pending && m_pending->pattern == pattern && !m_pending->finished;
     const std::optional<DirectoryListing> listing = listAhead(pattern);
+    if (!listing && !running) {
+        // Begun after the tick came, the listing is as new as the tick needs, whatever
+        // changes meanwhile: a directory that keeps changing does not hold the tick up.
+        m_pending->forWaitingTick = true;
+        return std::nullopt;
+    }
     if (listing && m_pending && m_pending->pattern == pattern) {
         // A failure is newer news of the directory than the listing kept before it.
         m_kept = !listing->failed() && m_pending->directorySettled() ? m_pending : nullptr;

@@ -33,8 +33,8 @@ public:
     // Otherwise nothing: the listing is started if it is not running already, and finished()
     // tells when to ask again.
     std::optional<DirectoryListing> listAhead(const QString &pattern);
-    // The listing of pattern, made after the directory last changed, when it is ready.
-    // Otherwise nothing, as for listAhead.
+    // The listing of pattern, made after the directory last changed or after the take that
+    // started it, when it is ready. Otherwise nothing, as for listAhead.
     std::optional<DirectoryListing> take(const QString &pattern);
     // Stops any running listing; its result is never given.
     void stop();

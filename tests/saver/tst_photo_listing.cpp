@@ -60,6 +60,7 @@ private slots:
     void listingAheadIsWhatTheTickTakes();
     void failureIsNotKept();
     void listingOfAJustChangedDirectoryIsNotKept();
+    void tickThatWaitsTakesTheListingBegunForIt();
 
 private:
     QTemporaryDir *m_root = nullptr;
@@ -156,6 +157,9 @@ void TestPhotoListing::failureIsNotKept()
     QVERIFY_THROWS_EXCEPTION(RuntimeError, failed->names());
     // Nothing changed, and still the next take lists again: the failure may have passed.
     QVERIFY(!listings.take(missing));
+    const std::optional<DirectoryListing> again = takeWhenReady(listings, missing);
+    QVERIFY(again);
+    QVERIFY(again->failed());
     QVERIFY(QDir().mkpath(m_root->filePath(QStringLiteral("draviks"))));
     QVERIFY(touch(m_root->filePath(QStringLiteral("draviks/CL1.JPG"))));
     const std::optional<DirectoryListing> listing = takeWhenReady(listings, missing);
@@ -172,6 +176,18 @@ void TestPhotoListing::listingOfAJustChangedDirectoryIsNotKept()
     QCOMPARE(listing->names().size(), 3);
     // Unchanged as far as its times tell, but those may not tell yet.
     QVERIFY(!listings.take(m_pattern));
+}
+
+// A directory that changes while it is listed for a tick that waits: the tick takes that
+// listing, begun after it came, and does not wait for another.
+void TestPhotoListing::tickThatWaitsTakesTheListingBegunForIt()
+{
+    PhotoListing listings;
+    QSignalSpy finished(&listings, &PhotoListing::finished);
+    QVERIFY(!listings.take(m_pattern));
+    QVERIFY(touch(m_root->filePath(QStringLiteral("CL1.JPG"))));
+    QVERIFY(finished.wait(10000));
+    QVERIFY(listings.take(m_pattern));
 }
 
 QTEST_GUILESS_MAIN(TestPhotoListing)
