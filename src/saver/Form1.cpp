@@ -2,6 +2,7 @@
 
 #include "platform/App.h"
 #include "platform/DesignFont.h"
+#include "platform/DirectoryListing.h"
 #include "platform/Geometry.h"
 #include "platform/HostWindow.h"
 #include "platform/ImageElement.h"
@@ -16,6 +17,7 @@
 #include "saver/FailureNotice.h"
 #include "saver/PhotoCaption.h"
 #include "saver/PhotoDecoding.h"
+#include "saver/PhotoListing.h"
 #include "saver/SaverLayout.h"
 #include "saver/ScaledPreview.h"
 #include "saver/ScreenCovers.h"
@@ -97,7 +99,8 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
       m_covers(new ScreenCovers(this)),
       m_screenChanges(new ScreenChanges(this)),
       m_host(std::move(host)),
-      m_decoding(new PhotoDecoding(this))
+      m_decoding(new PhotoDecoding(this)),
+      m_listing(new PhotoListing(this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -117,6 +120,7 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &Timer::Tick, this, &Form1::Timer1_Timer);
     connect(m_decoding, &PhotoDecoding::finished, this, &Form1::tickPhotoDecoded);
+    connect(m_listing, &PhotoListing::finished, this, &Form1::directoryListed);
 
     SSPanel1->setObjectName(QStringLiteral("SSPanel1"));
     Panel3D::Look frame;
@@ -193,7 +197,7 @@ void Form1::Form_Load()
         GetSetting(application, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
 
     layOut();
-    // So that the first tick, too, finds its photo decoded.
+    // So that the first tick, too, finds the directory listed and its photo decoded.
     decodeNextAhead();
 }
 
@@ -313,6 +317,7 @@ void Form1::closeEvent(QCloseEvent *event)
     if (event->isAccepted()) {
         Timer1->setInterval(0);
         m_decoding->stop();
+        m_listing->stop();
         m_covers->close();
     }
 }
@@ -357,8 +362,8 @@ void Form1::Timer1_Timer()
 {
     // The failure message runs its own event loop, in which ticks go on: while it is open
     // they leave everything as it is, so messages never pile up. So do they while a tick
-    // waits for its photo, so that no photo is passed over.
-    if (m_failureMessageOpen || m_tickPhoto)
+    // waits for its listing or its photo, so that no photo is passed over.
+    if (m_failureMessageOpen || TickWaitsForPhoto())
         return;
     finishTick(timedOnUiThread("Timer1_Timer", [this] { return beginTick(); }));
 }
@@ -369,12 +374,29 @@ void Form1::tickPhotoDecoded()
         finishTick(timedOnUiThread("photo shown", [this] { return showTickPhoto(); }));
 }
 
+void Form1::directoryListed()
+{
+    if (m_tickWaitsForListing)
+        finishTick(timedOnUiThread("listing taken", [this] { return beginTick(); }));
+    else
+        decodeNextAhead();
+}
+
 Form1::TickStep Form1::beginTick()
 {
+    std::optional<DirectoryListing> listing;
+    if (m_photoCycle.NextTickRestarts()) {
+        listing = m_listing->take(PhotoCycle::RestartPattern(PhotoDir));
+        m_tickWaitsForListing = !listing;
+        if (m_tickWaitsForListing)
+            return TickStep::WaitingForListing;
+    }
     try {
-        m_tickPhoto = m_photoCycle.NextPhotoPath(PhotoDir);
+        m_tickPhoto = m_photoCycle.NextPhotoPath(PhotoDir, listing);
     } catch (const RuntimeError &error) {
         qCDebug(lcLifecycle).noquote() << "Timer1_Timer failed:" << error.message();
+        // The next tick's listing is made while this one's message is open.
+        decodeNextAhead();
         return TickStep::Failed;
     }
     return showTickPhoto();
@@ -401,8 +423,15 @@ Form1::TickStep Form1::showTickPhoto()
 
 void Form1::decodeNextAhead()
 {
+    std::optional<DirectoryListing> listing;
+    if (m_photoCycle.NextTickRestarts()) {
+        // Without the listing there is nothing to decode yet; directoryListed comes back here.
+        listing = m_listing->listAhead(PhotoCycle::RestartPattern(PhotoDir));
+        if (!listing)
+            return;
+    }
     try {
-        m_decoding->decodeAhead(m_photoCycle.FollowingPhotoPath(PhotoDir), Image1->deviceSize());
+        m_decoding->decodeAhead(m_photoCycle.FollowingPhotoPath(PhotoDir, listing), Image1->deviceSize());
     } catch (const RuntimeError &) {
         // Nothing to decode: the next tick meets the same error and reports it then.
     }
@@ -410,7 +439,7 @@ void Form1::decodeNextAhead()
 
 void Form1::finishTick(TickStep step)
 {
-    if (step == TickStep::WaitingForPhoto)
+    if (step == TickStep::WaitingForListing || step == TickStep::WaitingForPhoto)
         return;
     if (step == TickStep::Failed)
         showFailure();

@@ -15,6 +15,7 @@ class FailureNotice;
 class ImageElement;
 class Panel3D;
 class PhotoDecoding;
+class PhotoListing;
 class ScaledPreview;
 class ScreenChanges;
 class ScreenCovers;
@@ -44,8 +45,9 @@ public:
     qint16 TickCount() const { return m_photoCycle.TickCount(); }
     qint16 FormMoveCount() const { return m_formMoveCount; }
     qint16 Image1MoveCount() const { return m_image1MoveCount; }
-    // A tick came, and its photo is still being decoded.
-    bool TickWaitsForPhoto() const { return m_tickPhoto.has_value(); }
+    // A tick came, and its photo is not ready yet: the directory's listing it starts the
+    // enumeration over on, or the photo's decode, still runs.
+    bool TickWaitsForPhoto() const { return m_tickWaitsForListing || m_tickPhoto.has_value(); }
 
 protected:
     void Form_Load() override;
@@ -60,8 +62,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // How far a tick got: a tick whose photo is still being decoded waits for it.
-    enum class TickStep { WaitingForPhoto, Shown, Failed };
+    // How far a tick got: a tick waits for the directory's listing when it starts the
+    // enumeration over and that is not ready, and for its photo while that is decoded.
+    enum class TickStep { WaitingForListing, WaitingForPhoto, Shown, Failed };
 
     void Timer1_Timer();
     void Form_KeyDown();
@@ -79,6 +82,7 @@ private:
     void followHost();
     void hostGone();
     void tickPhotoDecoded();
+    void directoryListed();
     TickStep beginTick();
     TickStep showTickPhoto();
     void decodeNextAhead();
@@ -99,6 +103,9 @@ private:
     FailureNotice *m_failureNotice = nullptr;
     ScaledPreview *m_preview = nullptr;
     PhotoDecoding *m_decoding;
+    PhotoListing *m_listing;
+    // A tick came that starts the enumeration over, and its listing is still being made.
+    bool m_tickWaitsForListing = false;
     // The photo of the tick that waits for its decode.
     std::optional<QString> m_tickPhoto;
     bool m_embedded = false;

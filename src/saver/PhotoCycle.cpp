@@ -1,6 +1,7 @@
 #include "saver/PhotoCycle.h"
 
 #include "platform/DirectoryEnumeration.h"
+#include "platform/DirectoryListing.h"
 #include "platform/RuntimeError.h"
 
 namespace {
@@ -11,7 +12,17 @@ constexpr qint16 kTicksOnFirstFile = 3;
 
 PhotoCycle::PhotoCycle(DirectoryEnumeration &enumeration) : m_enumeration(enumeration) {}
 
-QString PhotoCycle::NextPhotoPath(const QString &photoDir)
+QString PhotoCycle::RestartPattern(const QString &photoDir)
+{
+    return photoDir + QStringLiteral("*.*");
+}
+
+bool PhotoCycle::NextTickRestarts() const
+{
+    return m_tickCount < kTicksOnFirstFile || m_enumeration.atEnd();
+}
+
+QString PhotoCycle::NextPhotoPath(const QString &photoDir, const std::optional<DirectoryListing> &listing)
 {
     for (;;) {
         if (m_tickCount >= kTicksOnFirstFile) {
@@ -22,16 +33,16 @@ QString PhotoCycle::NextPhotoPath(const QString &photoDir)
             }
             return photoDir + name;
         }
-        const QString name = m_enumeration.First(photoDir + QStringLiteral("*.*"));
+        const QString name = m_enumeration.First(listing.value());
         m_tickCount = CheckedAdd<qint16>(m_tickCount, 1, QStringLiteral("TickCount + 1"));
         return photoDir + name;
     }
 }
 
-QString PhotoCycle::FollowingPhotoPath(const QString &photoDir) const
+QString PhotoCycle::FollowingPhotoPath(const QString &photoDir, const std::optional<DirectoryListing> &listing) const
 {
     DirectoryEnumeration enumeration = m_enumeration;
     PhotoCycle following(enumeration);
     following.m_tickCount = m_tickCount;
-    return following.NextPhotoPath(photoDir);
+    return following.NextPhotoPath(photoDir, listing);
 }

@@ -1,4 +1,5 @@
 #include "platform/DirectoryEnumeration.h"
+#include "platform/DirectoryListing.h"
 #include "platform/FileName.h"
 #include "platform/FileNamePattern.h"
 #include "platform/RuntimeError.h"
@@ -62,6 +63,9 @@ private slots:
     void rootDirectory();
     void missingDirectoryIsAnError_data();
     void missingDirectoryIsAnError();
+    void listingMadeBeforeIsEnumeratedAsFirstWould();
+    void failedListingRaisesAtFirstAndEndsTheEnumeration();
+    void stoppedListingGivesNothing();
 
 private:
     QTemporaryDir *m_dir = nullptr;
@@ -303,6 +307,74 @@ void TestDirectoryEnumeration::missingDirectoryIsAnError()
         QCOMPARE(error.number(), RuntimeError::PathNotFound);
     }
     QCOMPARE(enumeration.Next(), QString());
+}
+
+// A listing made on one occasion serves a later First: the directory as it was then, in the
+// order First(pattern) gives, however the directory has changed since.
+void TestDirectoryEnumeration::listingMadeBeforeIsEnumeratedAsFirstWould()
+{
+    const QDir dir(m_dir->path());
+    for (const char *name : {"5.jpg", "1.jpg", "3.jpg", ".hidden.jpg"})
+        QVERIFY(touch(dir.filePath(QString::fromLatin1(name))));
+    QVERIFY(dir.mkdir(QStringLiteral("sub.jpg")));
+    const QString pattern = m_dir->path() + QStringLiteral("/*.*");
+    DirectoryEnumeration now;
+    const QStringList expected = enumerateAll(now, pattern);
+    QCOMPARE(expected, QStringList({QStringLiteral("1.jpg"), QStringLiteral("3.jpg"), QStringLiteral("5.jpg")}));
+
+    const DirectoryListing listing(pattern);
+    QCOMPARE(listing.pattern(), pattern);
+    QVERIFY(!listing.failed());
+    QVERIFY(touch(dir.filePath(QStringLiteral("2.jpg"))));
+    QVERIFY(QFile::remove(dir.filePath(QStringLiteral("5.jpg"))));
+
+    DirectoryEnumeration enumeration;
+    for (int round = 0; round < 2; ++round) {
+        QStringList names;
+        for (QString name = enumeration.First(listing); !name.isEmpty(); name = enumeration.Next())
+            names << name;
+        QCOMPARE(names, expected);
+        QVERIFY(enumeration.atEnd());
+    }
+}
+
+void TestDirectoryEnumeration::failedListingRaisesAtFirstAndEndsTheEnumeration()
+{
+    QVERIFY(touch(QDir(m_dir->path()).filePath(QStringLiteral("1.jpg"))));
+    QVERIFY(touch(QDir(m_dir->path()).filePath(QStringLiteral("2.jpg"))));
+    const DirectoryListing missing(m_dir->path() + QStringLiteral("/missing/*.*"));
+    QVERIFY(missing.failed());
+
+    DirectoryEnumeration enumeration;
+    QCOMPARE(enumeration.First(m_dir->path() + QStringLiteral("/*.*")), QStringLiteral("1.jpg"));
+    QVERIFY(!enumeration.atEnd());
+    try {
+        enumeration.First(missing);
+        QFAIL("no error raised");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(error.number(), RuntimeError::PathNotFound);
+        QVERIFY2(error.message().contains(QStringLiteral("missing")), qPrintable(error.message()));
+    }
+    // The enumeration it replaced is gone: 2.jpg does not follow.
+    QVERIFY(enumeration.atEnd());
+    QCOMPARE(enumeration.Next(), QString());
+}
+
+void TestDirectoryEnumeration::stoppedListingGivesNothing()
+{
+    const QDir dir(m_dir->path());
+    for (const char *name : {"1.jpg", "2.jpg"})
+        QVERIFY(touch(dir.filePath(QString::fromLatin1(name))));
+    const QString pattern = m_dir->path() + QStringLiteral("/*.*");
+
+    std::stop_source running;
+    const std::optional<DirectoryListing> finished = DirectoryListing::unlessStopped(pattern, running.get_token());
+    QVERIFY(finished);
+    QCOMPARE(finished->names(), QStringList({QStringLiteral("1.jpg"), QStringLiteral("2.jpg")}));
+
+    std::stop_source stopped;
+    stopped.request_stop();
+    QVERIFY(!DirectoryListing::unlessStopped(pattern, stopped.get_token()));
 }
 
 QTEST_GUILESS_MAIN(TestDirectoryEnumeration)
