@@ -55,7 +55,9 @@ IniDocument::IniDocument(const QByteArray &contents)
         return;
     }
     if (const qsizetype nul = rest.indexOf('\0'); nul >= 0) {
-        const qsizetype line = std::count(rest.begin(), rest.begin() + nul, '\n') + 1;
+        qsizetype line = 1;
+        for (qsizetype at = 0; at < nul; at += std::max<qsizetype>(lineBreakLength(rest.sliced(at)), 1))
+            line += lineBreakLength(rest.sliced(at)) > 0 ? 1 : 0;
         m_error = QStringLiteral("line %1 holds a NUL byte: the file is binary data or UTF-16 text").arg(line);
         return;
     }
@@ -63,9 +65,9 @@ IniDocument::IniDocument(const QByteArray &contents)
         m_byteOrderMark = kByteOrderMark.toByteArray();
         rest = rest.sliced(kByteOrderMark.size());
     }
-    const qsizetype text = rest.size()
-        - std::distance(rest.rbegin(),
-                        std::find_if(rest.rbegin(), rest.rend(), [](char c) { return c != kEndOfFileMark; }));
+    qsizetype text = rest.size();
+    while (text > 0 && rest[text - 1] == kEndOfFileMark)
+        --text;
     m_endOfFileMarks = rest.sliced(text).toByteArray();
     rest = rest.first(text);
 

@@ -893,6 +893,8 @@ void SettingsStoreTest::refusesFilesThatAreNotSettings_data()
                             << first;
     QTest::newRow("NUL in a value") << QByteArray("[Settings]\nInterval=5\0\n", 23)
                                     << QStringLiteral("line 2 holds a NUL byte");
+    QTest::newRow("NUL after CR-only lines")
+        << QByteArray("[Settings]\r\r\nInterval=5\0\r", 25) << QStringLiteral("line 3 holds a NUL byte");
     const QString text = QStringLiteral("[Settings]\nInterval=5\n");
     const QByteArray littleEndian(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
     QTest::newRow("UTF-16 with its mark") << QByteArray("\xff\xfe") + littleEndian << utf16;
