@@ -1,14 +1,16 @@
 #include "platform/IniDocument.h"
 
+#include "platform/FileName.h"
 #include "platform/IniValue.h"
-
-#include <QStringDecoder>
 
 #include <algorithm>
 
 namespace {
 
 constexpr QByteArrayView kByteOrderMark = "\xef\xbb\xbf";
+constexpr QByteArrayView kUtf16LittleEndianMark = "\xff\xfe";
+constexpr QByteArrayView kUtf16BigEndianMark = "\xfe\xff";
+constexpr char kEndOfFileMark = '\x1a';
 
 bool sameName(QStringView left, QStringView right)
 {
@@ -20,9 +22,27 @@ bool isComment(QStringView text)
     return text.startsWith(u';') || text.startsWith(u'#');
 }
 
-bool hasControlCharacter(QByteArrayView bytes)
+bool isBlank(QChar c)
 {
-    return std::any_of(bytes.begin(), bytes.end(), [](char byte) { return uchar(byte) < 0x20 && byte != '\t'; });
+    return c == u' ' || c == u'\t';
+}
+
+// text without the spaces and tabs around it, as QSettings and other INI readers trim.
+QStringView withoutBlanks(QStringView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+// The length of the line break at the start of bytes (LF, CR LF or CR), 0 when there is none.
+qsizetype lineBreakLength(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\r\n"))
+        return 2;
+    return bytes.startsWith('\n') || bytes.startsWith('\r') ? 1 : 0;
 }
 
 } // namespace
@@ -30,71 +50,65 @@ bool hasControlCharacter(QByteArrayView bytes)
 IniDocument::IniDocument(const QByteArray &contents)
 {
     QByteArrayView rest(contents);
-    if (rest.startsWith(kByteOrderMark))
+    if (rest.startsWith(kUtf16LittleEndianMark) || rest.startsWith(kUtf16BigEndianMark)) {
+        m_error = QStringLiteral("it is UTF-16 text, which is not read; save it as UTF-8");
+        return;
+    }
+    if (const qsizetype nul = rest.indexOf('\0'); nul >= 0) {
+        qsizetype line = 1;
+        for (qsizetype at = 0; at < nul; at += std::max<qsizetype>(lineBreakLength(rest.sliced(at)), 1))
+            line += lineBreakLength(rest.sliced(at)) > 0 ? 1 : 0;
+        m_error = QStringLiteral("line %1 holds a NUL byte: the file is binary data or UTF-16 text").arg(line);
+        return;
+    }
+    if (rest.startsWith(kByteOrderMark)) {
+        m_byteOrderMark = kByteOrderMark.toByteArray();
         rest = rest.sliced(kByteOrderMark.size());
-    for (int number = 1; !rest.isEmpty() && m_error.isEmpty(); ++number) {
-        const qsizetype end = rest.indexOf('\n');
-        QByteArrayView bytes = end < 0 ? rest : rest.first(end);
-        QByteArray lineBreak = end < 0 ? QByteArray() : QByteArray("\n");
-        if (end >= 0 && bytes.endsWith('\r')) {
-            bytes.chop(1);
-            lineBreak = "\r\n";
+    }
+    qsizetype text = rest.size();
+    while (text > 0 && rest[text - 1] == kEndOfFileMark)
+        --text;
+    m_endOfFileMarks = rest.sliced(text).toByteArray();
+    rest = rest.first(text);
+
+    bool lineBreakSeen = false;
+    for (int number = 1; !rest.isEmpty(); ++number) {
+        const auto end = std::find_if(rest.begin(), rest.end(), [](char c) { return c == '\n' || c == '\r'; });
+        const qsizetype length = end - rest.begin();
+        const qsizetype breakLength = lineBreakLength(rest.sliced(length));
+        Line line{rest.first(length).toByteArray(), rest.sliced(length, breakLength).toByteArray()};
+        rest = rest.sliced(length + breakLength);
+        if (!lineBreakSeen && breakLength > 0) {
+            m_lineBreak = line.lineBreak;
+            lineBreakSeen = true;
         }
-        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
-        if (number == 1 && !lineBreak.isEmpty())
-            m_lineBreak = lineBreak;
-        parseLine(bytes, lineBreak, number);
+        if (!readLine(line))
+            m_strayLines.push_back(number);
+        m_lines.push_back(std::move(line));
     }
 }
 
-void IniDocument::parseLine(QByteArrayView bytes, const QByteArray &lineBreak, int number)
+bool IniDocument::readLine(Line &line)
 {
-    const auto fail = [&](const char *what) {
-        m_error = QStringLiteral("line %1 %2").arg(number).arg(QLatin1StringView(what));
-    };
-    if (hasControlCharacter(bytes))
-        return fail("holds a control character");
-    // Stateless, so that each line is decoded on its own; a mark inside the file is no mark.
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const QString text = decoder(bytes);
-    if (decoder.hasError())
-        return fail("is not UTF-8 text");
-
-    Line line{bytes.toByteArray(), lineBreak};
-    const QStringView content = QStringView(text).trimmed();
-    const char *problem = nullptr;
-    if (content.startsWith(u'['))
-        problem = readSection(line, content);
-    else if (!content.isEmpty() && !isComment(content))
-        problem = readKey(line, text);
-    if (problem)
-        return fail(problem);
-    m_lines.push_back(std::move(line));
-}
-
-const char *IniDocument::readSection(Line &line, QStringView content)
-{
-    const qsizetype close = content.indexOf(u']');
-    if (close < 0)
-        return "begins a section with [ but has no ]";
-    const QStringView after = content.sliced(close + 1).trimmed();
-    if (!after.isEmpty() && !isComment(after))
-        return "has text after the ] of its section";
-    line.kind = Line::Kind::Section;
-    line.name = content.sliced(1, close - 1).trimmed().toString();
-    return line.name.isEmpty() ? "names no section between [ and ]" : nullptr;
-}
-
-const char *IniDocument::readKey(Line &line, QStringView text)
-{
-    const qsizetype equals = text.indexOf(u'=');
-    if (equals < 0)
-        return "is not a [section], a key=value line, a comment or blank";
+    const QString text = FileName::fromBytes(line.bytes);
+    const QStringView content = withoutBlanks(text);
+    if (content.isEmpty() || isComment(content))
+        return true;
+    if (content.startsWith(u'[')) {
+        const qsizetype close = content.indexOf(u']');
+        line.kind = Line::Kind::Section;
+        line.name = withoutBlanks(content.sliced(1, (close < 0 ? content.size() : close) - 1)).toString();
+        const QStringView after = close < 0 ? QStringView() : withoutBlanks(content.sliced(close + 1));
+        return close >= 0 && !line.name.isEmpty() && (after.isEmpty() || isComment(after));
+    }
+    const qsizetype equals = content.indexOf(u'=');
+    const QStringView name = equals < 0 ? QStringView() : withoutBlanks(content.first(equals));
+    if (name.isEmpty())
+        return false;
     line.kind = Line::Kind::Key;
-    line.name = text.first(equals).trimmed().toString();
-    line.value = text.sliced(equals + 1).toString();
-    return line.name.isEmpty() ? "has no key before its =" : nullptr;
+    line.name = name.toString();
+    line.value = withoutBlanks(content.sliced(equals + 1)).toString();
+    return true;
 }
 
 std::optional<QString> IniDocument::value(QStringView section, QStringView key) const
@@ -107,8 +121,8 @@ std::optional<QString> IniDocument::value(QStringView section, QStringView key) 
 
 void IniDocument::setValue(const QString &section, const QString &key, const QString &value)
 {
-    const QString text = key + u'=' + IniValue::toFile(value);
-    Line line{text.toUtf8(), m_lineBreak, Line::Kind::Key, key, text.sliced(key.size() + 1)};
+    const QString written = IniValue::toFile(value);
+    Line line{(key + u'=' + written).toUtf8(), m_lineBreak, Line::Kind::Key, key, written};
     if (const qsizetype at = keyLine(section, key); at >= 0) {
         line.lineBreak = m_lines[size_t(at)].lineBreak;
         m_lines[size_t(at)] = std::move(line);
@@ -124,10 +138,10 @@ void IniDocument::setValue(const QString &section, const QString &key, const QSt
 
 QByteArray IniDocument::contents() const
 {
-    QByteArray result;
+    QByteArray result = m_byteOrderMark;
     for (const Line &line : m_lines)
         result += line.bytes + line.lineBreak;
-    return result;
+    return result + m_endOfFileMarks;
 }
 
 bool IniDocument::isName(QStringView name)
@@ -142,14 +156,15 @@ bool IniDocument::isName(QStringView name)
 qsizetype IniDocument::keyLine(QStringView section, QStringView key) const
 {
     bool inSection = false;
+    qsizetype found = -1;
     for (size_t at = 0; at < m_lines.size(); ++at) {
         const Line &line = m_lines[at];
         if (line.kind == Line::Kind::Section)
             inSection = sameName(line.name, section);
         else if (inSection && line.kind == Line::Kind::Key && sameName(line.name, key))
-            return qsizetype(at);
+            found = qsizetype(at);
     }
-    return -1;
+    return found;
 }
 
 qsizetype IniDocument::endOfSection(QStringView section) const
@@ -175,7 +190,7 @@ void IniDocument::appendSection(const QString &section)
         if (last.lineBreak.isEmpty())
             last.lineBreak = m_lineBreak;
         // A blank line between sections, as QSettings writes them.
-        if (!last.bytes.trimmed().isEmpty())
+        if (!withoutBlanks(FileName::fromBytes(last.bytes)).isEmpty())
             m_lines.push_back(Line{{}, m_lineBreak});
     }
     m_lines.push_back(Line{(u'[' + section + u']').toUtf8(), m_lineBreak, Line::Kind::Section, section});

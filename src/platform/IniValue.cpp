@@ -121,6 +121,12 @@ QString withoutAtEscape(QString text)
     return text;
 }
 
+// The lone surrogates FileName stands bytes that are not UTF-8 for.
+bool isFileNameEscape(QChar c)
+{
+    return c.unicode() >= 0xdc80 && c.unicode() <= 0xdcff;
+}
+
 QString hexEscape(char16_t c)
 {
     return QStringLiteral("\\x") + QString::number(c, 16);
@@ -152,7 +158,8 @@ QString toFile(const QString &value)
     bool needsQuotes = false;
     // After \0 or \xN, a hex digit would read as part of the number.
     bool escapeHexDigit = false;
-    for (const QChar ch : text) {
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar ch = text[at];
         const char16_t c = ch.unicode();
         needsQuotes = needsQuotes || c == u';' || c == u',' || c == u'=';
         if (escapeHexDigit && isHexDigit(c)) {
@@ -160,7 +167,14 @@ QString toFile(const QString &value)
             continue;
         }
         escapeHexDigit = false;
-        if (c == u'"' || c == u'\\') {
+        if (ch.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
+            result += text.sliced(at++, 2);
+        } else if (isFileNameEscape(ch)) {
+            // A byte of a file name that is not UTF-8: QSettings reads \xdcNN back as the same
+            // escape, where the byte itself would come back as a replacement character.
+            result += hexEscape(c);
+            escapeHexDigit = true;
+        } else if (c == u'"' || c == u'\\') {
             result += u'\\';
             result += ch;
         } else if (const char16_t letter = escapeLetter(c)) {

@@ -1,5 +1,6 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/FileName.h"
 #include "platform/FileReplacement.h"
 #include "platform/IniDocument.h"
 #include "platform/RegularFileRead.h"
@@ -8,6 +9,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <cstdio>
 
 namespace {
 
@@ -22,14 +25,39 @@ void checkNames(const QString &section, const QString &key, const QString &path,
     }
 }
 
+// One line on stderr for the stray lines of a file, once for as long as the file stays the
+// same, however often it is read.
+void reportStrayLines(const QString &path, const IniDocument &document)
+{
+    static QString lastReport;
+    const std::vector<int> &stray = document.strayLines();
+    if (stray.empty())
+        return;
+    const QString report = stray.size() == 1
+        ? QStringLiteral("%1: line %2 is not a [section], a key=value line, a comment or blank; it is passed "
+                         "over and kept as it is")
+              .arg(QDir::toNativeSeparators(FileName::forDisplay(path)))
+              .arg(stray.front())
+        : QStringLiteral("%1: line %2 and %3 more are not a [section], a key=value line, a comment or blank; "
+                         "they are passed over and kept as they are")
+              .arg(QDir::toNativeSeparators(FileName::forDisplay(path)))
+              .arg(stray.front())
+              .arg(stray.size() - 1);
+    if (report == lastReport)
+        return;
+    lastReport = report;
+    std::fprintf(stderr, "%s\n", report.toUtf8().constData());
+    std::fflush(stderr);
+}
+
 // The file as it is on disk now, never a copy remembered from before; empty when it does not
 // exist.
 IniDocument readDocument(const QString &path, const QString &source)
 {
     IniDocument document(readRegularFile(path, kSizeLimit, source).value_or(QByteArray()));
     if (!document.error().isEmpty())
-        RaiseFileAccessError(source, path,
-                             QStringLiteral("the file is not a valid settings file: %1").arg(document.error()));
+        RaiseFileAccessError(source, path, QStringLiteral("not a settings file: %1").arg(document.error()));
+    reportStrayLines(path, document);
     return document;
 }
 

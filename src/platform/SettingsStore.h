@@ -11,8 +11,10 @@
 // but the file (and, while a save runs, its lock file) is needed or written.
 //
 // Each operation raises RuntimeError(PathFileAccess), naming the file and the reason, when the
-// file is not a regular file, is over 1 MB, cannot be read or written, is not a valid settings
-// file, or when the section or key is not a name IniDocument::isName() accepts.
+// file is not a regular file, is over 1 MB, cannot be read or written, cannot be a settings file
+// at all (UTF-16 text or binary data), or when the section or key is not a name
+// IniDocument::isName() accepts. Lines of the file that are not understood are passed over and
+// kept; one line on stderr names the file and the first of them.
 
 // The stored text, or nothing when the file, the section or the key is absent.
 std::optional<QString> StoredSetting(const QString &application, const QString &section, const QString &key);

@@ -1,18 +1,24 @@
 #include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
+#include "platform/FileName.h"
 #include "platform/SettingsStore.h"
 #include "settings/ProgramSettings.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // dravik-install through real processes, read back the way the saver reads its settings.
@@ -28,6 +34,8 @@ private slots:
     void refusesDirectoryAndKeepsStoredValue();
     void unreadableDirectoryIsRefused();
     void warnsButRecordsWhenNotNamedDraviks();
+    void recordsDirectoryNamedByBytesThatAreNotUtf8_data();
+    void recordsDirectoryNamedByBytesThatAreNotUtf8();
     void recordsIntervalsOfTheCycle_data();
     void recordsIntervalsOfTheCycle();
     void refusesOtherIntervals_data();
@@ -57,7 +65,10 @@ private:
     };
     Result install(const QStringList &arguments, const QString &workingDirectory = {});
     Result installAsHomeOwner(const QStringList &arguments);
-    Result run(QProcess &process, const QStringList &arguments);
+    // The tool given one argument by its bytes, which a QString argument could not carry.
+    Result installWithBytes(const QByteArray &argument);
+    Result run(QProcess &process, const QStringList &arguments,
+               const QString &program = QStringLiteral(DRAVIK_INSTALL_BINARY));
     QString daemonFile() const;
     void writeDaemonFile(const QByteArray &bytes);
     QByteArray daemonFileBytes() const;
@@ -141,12 +152,26 @@ TestInstallCommand::Result TestInstallCommand::installAsHomeOwner(const QStringL
     return run(process, arguments);
 }
 
-TestInstallCommand::Result TestInstallCommand::run(QProcess &process, const QStringList &arguments)
+TestInstallCommand::Result TestInstallCommand::installWithBytes(const QByteArray &argument)
+{
+    // printf turns the octal escapes back into the bytes, whatever they are.
+    QString escaped;
+    for (const char byte : argument)
+        escaped += QStringLiteral("\\%1").arg(uint(uchar(byte)), 3, 8, QLatin1Char('0'));
+    QProcess process;
+    return run(process,
+               {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$(printf \"$1\")\""),
+                QStringLiteral(DRAVIK_INSTALL_BINARY), escaped},
+               QStringLiteral("/bin/sh"));
+}
+
+TestInstallCommand::Result TestInstallCommand::run(QProcess &process, const QStringList &arguments,
+                                                   const QString &program)
 {
     QProcessEnvironment environment = m_dirs->environment();
     environment.insert(QStringLiteral("HOME"), m_home->path());
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(DRAVIK_INSTALL_BINARY), arguments);
+    process.start(program, arguments);
     Result result;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return result;
@@ -299,6 +324,75 @@ void TestInstallCommand::warnsButRecordsWhenNotNamedDraviks()
     QVERIFY(result.err.contains(QStringLiteral("warning")));
     QVERIFY(result.err.contains(QStringLiteral("\"draviks\"")));
     QCOMPARE(storedDirectory(), QDir::cleanPath(path) + QLatin1Char('/'));
+}
+
+void TestInstallCommand::recordsDirectoryNamedByBytesThatAreNotUtf8_data()
+{
+    QTest::addColumn<QByteArray>("relativePath");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("Latin-1 letter") << QByteArray("f\xeates/draviks") << QStringLiteral("f\\xEAtes/draviks/");
+    QTest::newRow("before a hex digit and a blank") << QByteArray("\xe9"
+                                                                  "a b/DRAVIKS")
+                                                    << QStringLiteral("\\xE9a b/DRAVIKS/");
+    QTest::newRow("beside UTF-8") << QByteArray("caf\xc3\xa9\xff/draviks") << QStringLiteral("café\\xFF/draviks/");
+}
+
+// A disc with Latin-1 names mounted without conversion: the directory is recorded by its
+// bytes, read back the same by the store and by QSettings, and shown with its bytes as \xNN.
+void TestInstallCommand::recordsDirectoryNamedByBytesThatAreNotUtf8()
+{
+    QFETCH(QByteArray, relativePath);
+    QFETCH(QString, shown);
+    const QByteArray root = QFile::encodeName(m_photos->path()) + '/';
+    const QByteArray directory = root + relativePath;
+    const QByteArray picture = directory + "/67A01.jpg";
+    // QTemporaryDir removes by text names, which cannot reach these.
+    QList<QByteArray> made;
+    const auto removeByBytes = qScopeGuard([&] {
+        ::unlink(picture.constData());
+        for (auto it = made.crbegin(); it != made.crend(); ++it)
+            ::rmdir(it->constData());
+    });
+    for (qsizetype at = 1; at <= relativePath.size(); ++at) {
+        if (at < relativePath.size() && relativePath[at] != '/')
+            continue;
+        made << root + relativePath.first(at);
+        QCOMPARE(::mkdir(made.constLast().constData(), 0700), 0);
+    }
+    QBuffer jpeg;
+    QVERIFY(jpeg.open(QIODevice::WriteOnly));
+    QImage image(32, 20, QImage::Format_RGB32);
+    image.fill(Qt::darkRed);
+    QVERIFY(image.save(&jpeg, "JPEG"));
+    QFile file;
+    const int fd = ::open(picture.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    QVERIFY(fd >= 0);
+    QVERIFY(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    QCOMPARE(file.write(jpeg.data()), jpeg.data().size());
+    file.close();
+
+    const QString note = QStringLiteral(" (each \\xNN is a byte that is not UTF-8)\n");
+    const QString shownDirectory = QFile::decodeName(root) + shown;
+    const Result result = installWithBytes(directory);
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+    QCOMPARE(result.out, QStringLiteral("DraviksDir: \"") + shownDirectory + u'"' + note);
+    QCOMPARE(FileName::toBytes(storedDirectory()), std::optional<QByteArray>(directory + '/'));
+    const QVariant earlier =
+        QSettings(m_dirs->settingsFile(), QSettings::IniFormat).value(QStringLiteral("Settings/DraviksDir"));
+    QCOMPARE(FileName::toBytes(earlier.toString()), std::optional<QByteArray>(directory + '/'));
+
+    const Result show = install({QStringLiteral("--show")});
+    QCOMPARE(show.exitCode, 0);
+    QVERIFY2(show.out.contains(QStringLiteral("\nDraviksDir: \"") + shownDirectory + u'"' + note),
+             qPrintable(show.out));
+
+    // One that does not exist is named readably too.
+    const Result missing = installWithBytes(directory + "/\xe9t\xe9");
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY2(missing.err.contains(shownDirectory + QStringLiteral("\\xE9t\\xE9 does not exist; nothing was recorded")),
+             qPrintable(missing.err));
 }
 
 void TestInstallCommand::recordsIntervalsOfTheCycle_data()

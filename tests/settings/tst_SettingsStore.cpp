@@ -1,5 +1,6 @@
 #include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
+#include "platform/FileName.h"
 #include "platform/RuntimeError.h"
 #include "platform/SettingsStore.h"
 #include "settings/ProgramSettings.h"
@@ -20,11 +21,14 @@
 #include <csignal>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -188,6 +192,7 @@ enum class Obstacle {
 
 // Files no settings store should try to read to the end, or at all.
 enum class Hostile {
+    Directory,
     NamedPipe,
     LinkToDevZero,
     Oversized,
@@ -226,6 +231,10 @@ private slots:
     void readsWhatTheEarlierVersionWrote();
     void savesIntoItsOwnLine_data();
     void savesIntoItsOwnLine();
+    void passesOverStrayLinesAndKeepsThem_data();
+    void passesOverStrayLinesAndKeepsThem();
+    void keepsNamesThatAreNotUtf8_data();
+    void keepsNamesThatAreNotUtf8();
     void saveKeepsEverythingElse();
     void saveKeepsLinkAndPermissions();
     void seesSameSizedChangeWithinOneClockTick();
@@ -368,9 +377,21 @@ void SettingsStoreTest::readsFilesWrittenByOthers_data()
                                         << QStringLiteral("/p;1/#2/");
     QTest::newRow("percent and quotes") << QByteArray("[Settings]\nDraviksDir=/100%20 \"x\"/\n") << dir
                                         << QStringLiteral("/100%20 \"x\"/");
-    QTest::newRow("blank at the end") << QByteArray("[Settings]\nDraviksDir=/p/ \n") << dir << QStringLiteral("/p/ ");
+    QTest::newRow("blank at the end") << QByteArray("[Settings]\nDraviksDir=/p/ \n") << dir << QStringLiteral("/p/");
     QTest::newRow("blank after the equals sign")
-        << QByteArray("[Settings]\nDraviksDir= /p/\n") << dir << QStringLiteral(" /p/");
+        << QByteArray("[Settings]\nDraviksDir= /p/\n") << dir << QStringLiteral("/p/");
+    QTest::newRow("blanks around the equals sign") << QByteArray("[Settings]\nDraviksDir = /media/cdrom/draviks/\n")
+                                                   << dir << QStringLiteral("/media/cdrom/draviks/");
+    QTest::newRow("blanks around a number")
+        << QByteArray("[Settings]\nInterval = 1 \n") << interval << QStringLiteral("1");
+    QTest::newRow("tabs around the value")
+        << QByteArray("[Settings]\nDraviksDir\t=\t/p/\t\n") << dir << QStringLiteral("/p/");
+    QTest::newRow("quotes keep blanks") << QByteArray("[Settings]\nDraviksDir=\"/p/ \"\n") << dir
+                                        << QStringLiteral("/p/ ");
+    QTest::newRow("quotes keep blanks, blanks around them")
+        << QByteArray("[Settings]\nDraviksDir =  \" /p/ \"  \n") << dir << QStringLiteral(" /p/ ");
+    QTest::newRow("blank inside kept") << QByteArray("[Settings]\nDraviksDir= /a b/ \n") << dir
+                                       << QStringLiteral("/a b/");
     QTest::newRow("at sign") << QByteArray("[Settings]\nDraviksDir=@ByteArray(/p/)\n") << dir
                              << QStringLiteral("@ByteArray(/p/)");
     QTest::newRow("quoted") << QByteArray("[Settings]\nDraviksDir=\"/p/\"\n") << dir << QStringLiteral("/p/");
@@ -395,13 +416,36 @@ void SettingsStoreTest::readsFilesWrittenByOthers_data()
     QTest::newRow("comments and blank lines")
         << QByteArray("; by hand\n# also a comment\n\n[Settings]\n; the interval\n\nInterval=7\n# end\n") << interval
         << QStringLiteral("7");
-    QTest::newRow("first of two") << QByteArray("[Settings]\nInterval=3\ninterval=4\n") << interval
-                                  << QStringLiteral("3");
+    QTest::newRow("later of two") << QByteArray("[Settings]\nInterval=3\ninterval=4\n") << interval
+                                  << QStringLiteral("4");
+    QTest::newRow("override appended") << QByteArray("[Settings]\nInterval=30\nDraviksDir=/p/\nInterval=1\n")
+                                       << interval << QStringLiteral("1");
     QTest::newRow("section given twice") << QByteArray("[Settings]\nA=1\n[Other]\nInterval=2\n[settings]\nInterval=6\n")
                                          << interval << QStringLiteral("6");
+    QTest::newRow("later section of the same name")
+        << QByteArray("[Settings]\nInterval=3\n[Other]\nInterval=2\n[settings]\nInterval=6\n") << interval
+        << QStringLiteral("6");
     QTest::newRow("key before any section")
         << QByteArray("Interval=9\n[Settings]\n") << interval << QStringLiteral("absent");
     QTest::newRow("1 MB") << paddedTo(kSizeLimit) << dir << QStringLiteral("/p/");
+
+    // Line ends of other systems.
+    QTest::newRow("CR alone") << QByteArray("[Settings]\rInterval=5\rDraviksDir=/p/\r") << dir << QStringLiteral("/p/");
+    QTest::newRow("CR alone, last line") << QByteArray("[Settings]\rInterval=5") << interval << QStringLiteral("5");
+    QTest::newRow("mixed line ends") << QByteArray("[Settings]\r\nInterval=5\rDraviksDir=/p/\n") << dir
+                                     << QStringLiteral("/p/");
+    QTest::newRow("DOS end-of-file mark")
+        << QByteArray("[Settings]\r\nInterval=5\x1a") << interval << QStringLiteral("5");
+
+    // A name that is not UTF-8 (a disc with Latin-1 names), as the bytes themselves or escaped.
+    QTest::newRow("bytes that are not UTF-8") << QByteArray("[Settings]\nDraviksDir=/f\xeates/draviks/\n") << dir
+                                              << FileName::fromBytes("/f\xeates/draviks/");
+    QTest::newRow("bytes that are not UTF-8, escaped") << QByteArray("[Settings]\nDraviksDir=/f\\xdceates/draviks/\n")
+                                                       << dir << FileName::fromBytes("/f\xeates/draviks/");
+    QTest::newRow("bytes that are not UTF-8, quoted")
+        << QByteArray("[Settings]\nDraviksDir=\"/f\\xdcea\\x61, \"\n") << dir
+        << FileName::fromBytes("/f\xea"
+                               "a, ");
 }
 
 void SettingsStoreTest::readsFilesWrittenByOthers()
@@ -494,14 +538,39 @@ void SettingsStoreTest::savesIntoItsOwnLine_data()
                                     << QByteArray("[Settings]\r\nDraviksDir=/p/\r\nInterval=10\r\n");
     QTest::newRow("CR LF added") << QByteArray("[Other]\r\nX=1\r\n") << interval << ten
                                  << QByteArray("[Other]\r\nX=1\r\n\r\n[Settings]\r\nInterval=10\r\n");
-    QTest::newRow("byte-order mark dropped") << QByteArray("\xef\xbb\xbf[Settings]\nInterval=5\n") << interval << ten
-                                             << QByteArray("[Settings]\nInterval=10\n");
+    QTest::newRow("byte-order mark kept") << QByteArray("\xef\xbb\xbf[Settings]\nInterval=5\n") << interval << ten
+                                          << QByteArray("\xef\xbb\xbf[Settings]\nInterval=10\n");
+    QTest::newRow("byte-order mark kept, section added")
+        << QByteArray("\xef\xbb\xbf; mine\r\n") << interval << ten
+        << QByteArray("\xef\xbb\xbf; mine\r\n\r\n[Settings]\r\nInterval=10\r\n");
+    QTest::newRow("CR alone replaced") << QByteArray("[Settings]\rInterval=5\rDraviksDir=/p/") << interval << ten
+                                       << QByteArray("[Settings]\rInterval=10\rDraviksDir=/p/");
+    QTest::newRow("CR alone added") << QByteArray("[Other]\rX=1\r") << interval << ten
+                                    << QByteArray("[Other]\rX=1\r\r[Settings]\rInterval=10\r");
+    QTest::newRow("end-of-file mark stays last") << QByteArray("[Settings]\r\nDraviksDir=/p/\x1a") << interval << ten
+                                                 << QByteArray("[Settings]\r\nDraviksDir=/p/\r\nInterval=10\r\n\x1a");
+    QTest::newRow("blanks around the equals sign")
+        << QByteArray("[Settings]\nInterval = 5 \n") << interval << ten << QByteArray("[Settings]\nInterval=10\n");
+    QTest::newRow("stray lines kept")
+        << QByteArray("garbage first\n[Settings]\nInterval 5\n=x\n; caf\xe9\nInterval=5\n[broken\n\x01\n") << interval
+        << ten << QByteArray("garbage first\n[Settings]\nInterval 5\n=x\n; caf\xe9\nInterval=10\n[broken\n\x01\n");
+    QTest::newRow("bytes that are not UTF-8 kept")
+        << QByteArray("[Other]\nName=caf\xe9\n[Settings]\nDraviksDir=/f\xeates/\nInterval=5\n") << interval << ten
+        << QByteArray("[Other]\nName=caf\xe9\n[Settings]\nDraviksDir=/f\xeates/\nInterval=10\n");
+    QTest::newRow("name that is not UTF-8 written escaped")
+        << QByteArray("[Settings]\nDraviksDir=/p/\n") << SettingNames::DraviksDir
+        << FileName::fromBytes("/f\xeates/\xe9"
+                               "a/")
+        << QByteArray("[Settings]\nDraviksDir=/f\\xdceates/\\xdce9\\x61/\n");
     QTest::newRow("last line without a break")
         << QByteArray("[Settings]\nInterval=5") << interval << ten << QByteArray("[Settings]\nInterval=10");
     QTest::newRow("added after a line without a break") << QByteArray("[Settings]\nDraviksDir=/p/") << interval << ten
                                                         << QByteArray("[Settings]\nDraviksDir=/p/\nInterval=10\n");
-    QTest::newRow("first of two") << QByteArray("[Settings]\ninterval=5\nInterval=6\n") << interval << ten
-                                  << QByteArray("[Settings]\nInterval=10\nInterval=6\n");
+    QTest::newRow("later of two") << QByteArray("[Settings]\ninterval=5\nInterval=6\n") << interval << ten
+                                  << QByteArray("[Settings]\ninterval=5\nInterval=10\n");
+    QTest::newRow("later section of the same name")
+        << QByteArray("[Settings]\nInterval=5\n[Other]\nX=1\n[settings]\nInterval=6\n") << interval << ten
+        << QByteArray("[Settings]\nInterval=5\n[Other]\nX=1\n[settings]\nInterval=10\n");
     QTest::newRow("key before any section") << QByteArray("Interval=1\n[Settings]\n") << interval << ten
                                             << QByteArray("Interval=1\n[Settings]\nInterval=10\n");
     QTest::newRow("hand-written value kept")
@@ -510,6 +579,12 @@ void SettingsStoreTest::savesIntoItsOwnLine_data()
     QTest::newRow("value that needs quotes")
         << QByteArray("[Settings]\nInterval=5\n") << SettingNames::DraviksDir << QStringLiteral(" ")
         << QByteArray("[Settings]\nInterval=5\nDraviksDir=\" \"\n");
+    QTest::newRow("directory ending in a blank")
+        << QByteArray("[Settings]\nInterval=5\n") << SettingNames::DraviksDir << QStringLiteral("/media/My Car /")
+        << QByteArray("[Settings]\nInterval=5\nDraviksDir=/media/My Car /\n");
+    QTest::newRow("directory name ending in a blank")
+        << QByteArray("[Settings]\nInterval=5\n") << SettingNames::DraviksDir << QStringLiteral("/media/draviks ")
+        << QByteArray("[Settings]\nInterval=5\nDraviksDir=\"/media/draviks \"\n");
 }
 
 // Others edit the file by hand: a save changes its own key's line and nothing else.
@@ -523,6 +598,100 @@ void SettingsStoreTest::savesIntoItsOwnLine()
     SaveSetting(kApplicationTitle, SettingNames::Section, key, value);
     QCOMPARE(contentsOf(m_dirs->settingsFile()), after);
     QCOMPARE(GetSetting(kApplicationTitle, SettingNames::Section, key, QStringLiteral("absent")), value);
+}
+
+void SettingsStoreTest::passesOverStrayLinesAndKeepsThem_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("report"); // what the one line on stderr says; empty for none
+
+    // Each file holds Interval=1 as the line that counts and DraviksDir=/x/draviks/.
+    const QByteArray keys = "Interval=1\nDraviksDir=/x/draviks/\n";
+    QTest::newRow("a line of text") << "[Settings]\nInterval=1\ngarbage\nDraviksDir=/x/draviks/\n"_ba
+                                    << QStringLiteral("line 3 is not");
+    QTest::newRow("a key without =") << "[Settings]\nInterval 5\n"_ba + keys << QStringLiteral("line 2 is not");
+    QTest::newRow("=x in another section") << "[Other]\n=x\n[Settings]\n"_ba + keys << QStringLiteral("line 2 is not");
+    QTest::newRow("several") << "[Settings]\nfirst\nInterval=1\n= \nsecond\nDraviksDir=/x/draviks/\nthird"_ba
+                             << QStringLiteral("line 2 and 3 more are not");
+    QTest::newRow("control characters") << "[Settings]\n\x01\x02\n"_ba + keys << QStringLiteral("line 2 is not");
+    QTest::newRow("unclosed section, read as QSettings reads it")
+        << "[Other]\nInterval=9\n[Settings\n"_ba + keys << QStringLiteral("line 3 is not");
+    QTest::newRow("text after a section") << "[Settings] x\n"_ba + keys << QStringLiteral("line 1 is not");
+    QTest::newRow("no section name") << "[]\nInterval=9\n[Settings]\n"_ba + keys << QStringLiteral("line 1 is not");
+    QTest::newRow("after a byte-order mark")
+        << "\xef\xbb\xbf[Settings]\nx\n"_ba + keys << QStringLiteral("line 2 is not");
+
+    // Read without a word.
+    QTest::newRow("Latin-1 byte in a comment") << "; caf\xe9\n[Settings]\n"_ba + keys << QString();
+    QTest::newRow("bytes that are not UTF-8 in another key")
+        << "[Other]\nName=caf\xe9\n[Settings]\n"_ba + keys << QString();
+    QTest::newRow("key before the first section") << "Interval=9\nDraviksDir=/no/\n[Settings]\n"_ba + keys << QString();
+    QTest::newRow("DOS end-of-file mark")
+        << "[Settings]\r\nInterval=1\r\nDraviksDir=/x/draviks/\r\n\x1a"_ba << QString();
+    QTest::newRow("CR-only line ends") << "[Settings]\rInterval=1\rDraviksDir=/x/draviks/\r"_ba << QString();
+    QTest::newRow("comment after a section") << "[Settings] ; mine\n"_ba + keys << QString();
+}
+
+// As the saver and the settings window meet such files: in their own process, one line on
+// stderr at most, and a save that changes the line it saves and no other byte.
+void SettingsStoreTest::passesOverStrayLinesAndKeepsThem()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, report);
+    const QString path = m_dirs->settingsFile();
+    writeFile(path, contents);
+
+    const ProbeRun dir =
+        runProbe({QStringLiteral("get"), QStringLiteral("DraviksDir"), QStringLiteral(" ")}, m_dirs->environment());
+    QVERIFY2(dir.exitCode == 0, qPrintable(dir.errors));
+    QCOMPARE(dir.output, bracketed(QStringLiteral("/x/draviks/")));
+    const ProbeRun save =
+        runProbe({QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("10")}, m_dirs->environment());
+    QVERIFY2(save.exitCode == 0, qPrintable(save.errors));
+    for (const ProbeRun &run : {dir, save}) {
+        if (report.isEmpty()) {
+            QVERIFY2(run.errors.isEmpty(), qPrintable(run.errors));
+        } else {
+            QCOMPARE(run.errors.count(u'\n'), 1);
+            QVERIFY2(run.errors.startsWith(path + QStringLiteral(": ") + report), qPrintable(run.errors));
+        }
+    }
+    QByteArray expected = contents;
+    const qsizetype counting = expected.lastIndexOf("Interval=1");
+    QVERIFY(counting >= 0);
+    expected.insert(counting + qsizetype(qstrlen("Interval=1")), '0');
+    QCOMPARE(contentsOf(path), expected);
+    QCOMPARE(runProbe({QStringLiteral("get"), QStringLiteral("Interval"), QStringLiteral("2")}, m_dirs->environment())
+                 .output,
+             bracketed(QStringLiteral("10")));
+}
+
+void SettingsStoreTest::keepsNamesThatAreNotUtf8_data()
+{
+    QTest::addColumn<QByteArray>("name");
+
+    QTest::newRow("Latin-1 letter") << "/media/f\xeates/draviks/"_ba;
+    QTest::newRow("before a hex digit") << "/media/\xe9"
+                                           "a/draviks/"_ba;
+    QTest::newRow("two bytes in a row") << "/media/\xff\xfe/"_ba;
+    QTest::newRow("beside UTF-8") << "/media/caf\xc3\xa9\xe9/"_ba;
+    QTest::newRow("truncated UTF-8 at the end") << "/media/x\xc3"_ba;
+    QTest::newRow("with a blank at the end") << "/media/\xe9 "_ba;
+}
+
+// A photo directory named by bytes that are not UTF-8 is saved so that this store and the
+// QSettings INI format the earlier version read with give back the same bytes.
+void SettingsStoreTest::keepsNamesThatAreNotUtf8()
+{
+    QFETCH(QByteArray, name);
+    const QString value = FileName::fromBytes(name);
+    saveDir(value);
+    QCOMPARE(FileName::toBytes(getDir()), std::optional<QByteArray>(name));
+    const QByteArray written = contentsOf(m_dirs->settingsFile());
+    QVERIFY2(QString::fromUtf8(written).toUtf8() == written, written.constData());
+    const QVariant earlier =
+        QSettings(m_dirs->settingsFile(), QSettings::IniFormat).value(QStringLiteral("Settings/DraviksDir"));
+    QCOMPARE(FileName::toBytes(earlier.toString()), std::optional<QByteArray>(name));
 }
 
 // File times only move on with the clock tick, so another program may change the file without
@@ -623,7 +792,7 @@ void SettingsStoreTest::placeObstacle(Obstacle obstacle)
         break;
     }
     case Obstacle::DamagedFile:
-        writeFile(path, "[Settings\nDraviksDir=/old/\n");
+        writeFile(path, QByteArray("[Settings]\nDraviksDir=/old/\n\0\x02", 30));
         break;
     case Obstacle::FileSizeLimit:
         writeFile(path, "[Settings]\nDraviksDir=/old/\n");
@@ -716,23 +885,27 @@ void SettingsStoreTest::refusesFilesThatAreNotSettings_data()
     QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<QString>("where");
 
-    const QString first = QStringLiteral("line 1 ");
-    const QString second = QStringLiteral("line 2 ");
+    const QString first = QStringLiteral("line 1 holds a NUL byte");
+    const QString utf16 = QStringLiteral("UTF-16 text, which is not read");
     QTest::newRow("binary") << QByteArray("\x7f"
                                           "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\n",
                                           25)
                             << first;
-    QTest::newRow("NUL in a value") << QByteArray("[Settings]\nInterval=5\0\n", 23) << second;
-    QTest::newRow("unclosed section") << QByteArray("[Settings\nDraviksDir=/old/\n") << first;
-    QTest::newRow("text after a section") << QByteArray("[Settings] x\nInterval=5\n") << first;
-    QTest::newRow("no section name") << QByteArray("[]\nInterval=5\n") << first;
-    QTest::newRow("no equals sign") << QByteArray("[Settings]\nDraviksDir /p/\n") << second;
-    QTest::newRow("no key") << QByteArray("[Settings]\n=5\n") << second;
-    QTest::newRow("not UTF-8") << QByteArray("[Settings]\nDraviksDir=/\xff/\n") << second;
-    QTest::newRow("CR alone as line break") << QByteArray("[Settings]\rInterval=5\r") << first;
+    QTest::newRow("NUL in a value") << QByteArray("[Settings]\nInterval=5\0\n", 23)
+                                    << QStringLiteral("line 2 holds a NUL byte");
+    QTest::newRow("NUL after CR-only lines")
+        << QByteArray("[Settings]\r\r\nInterval=5\0\r", 25) << QStringLiteral("line 3 holds a NUL byte");
+    const QString text = QStringLiteral("[Settings]\nInterval=5\n");
+    const QByteArray littleEndian(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    QTest::newRow("UTF-16 with its mark") << QByteArray("\xff\xfe") + littleEndian << utf16;
+    QByteArray bigEndian = littleEndian;
+    for (qsizetype at = 0; at + 1 < bigEndian.size(); at += 2)
+        std::swap(bigEndian[at], bigEndian[at + 1]);
+    QTest::newRow("UTF-16 big-endian with its mark") << QByteArray("\xfe\xff") + bigEndian << utf16;
+    QTest::newRow("UTF-16 without a mark") << littleEndian << first;
 }
 
-// Reported, naming the line, and never rewritten: the save would drop what could not be read.
+// Reported, naming the reason, and never rewritten: nothing in it can be read as settings.
 void SettingsStoreTest::refusesFilesThatAreNotSettings()
 {
     QFETCH(QByteArray, contents);
@@ -744,7 +917,7 @@ void SettingsStoreTest::refusesFilesThatAreNotSettings()
         QVERIFY(error);
         QCOMPARE(int(error->number()), int(RuntimeError::PathFileAccess));
         QVERIFY2(error->detail().contains(path), qPrintable(error->detail()));
-        QVERIFY2(error->detail().contains(QStringLiteral("not a valid settings file")), qPrintable(error->detail()));
+        QVERIFY2(error->detail().contains(QStringLiteral("not a settings file")), qPrintable(error->detail()));
         QVERIFY2(error->detail().contains(where), qPrintable(error->detail()));
     };
     check(errorRaisedBy([] { getDir(); }));
@@ -757,6 +930,7 @@ void SettingsStoreTest::refusesHostileFiles_data()
     QTest::addColumn<Hostile>("hostile");
     QTest::addColumn<QString>("reason");
 
+    QTest::newRow("directory") << Hostile::Directory << QStringLiteral("a directory, not a regular file");
     QTest::newRow("named pipe") << Hostile::NamedPipe << QStringLiteral("not a regular file");
     QTest::newRow("link to /dev/zero") << Hostile::LinkToDevZero << QStringLiteral("not a regular file");
     QTest::newRow("over 1 MB") << Hostile::Oversized << QStringLiteral("larger than 1 MB");
@@ -769,6 +943,9 @@ void SettingsStoreTest::refusesHostileFiles()
     QFETCH(QString, reason);
     const QString path = m_dirs->settingsFile();
     switch (hostile) {
+    case Hostile::Directory:
+        QVERIFY(QDir().mkdir(path));
+        break;
     case Hostile::NamedPipe:
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         break;

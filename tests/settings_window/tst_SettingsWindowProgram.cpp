@@ -23,6 +23,7 @@ private slots:
     void reopenedWindowStartsAtOneSecond();
     void keyboardStepsAndSaves();
     void exitEndsTheProgramWithoutSaving();
+    void setKeepsEveryStrayLine();
 
 private:
     bool startSettingsMode();
@@ -148,6 +149,34 @@ void TestSettingsWindowProgram::exitEndsTheProgramWithoutSaving()
 
     QCOMPARE(settingsFileBytes(), before);
     QCOMPARE(storedInterval(), u"30"_s);
+}
+
+// A file edited by hand and by other programs: Set replaces the Interval line that counts and
+// keeps every other byte; the program says once which lines it passed over.
+void TestSettingsWindowProgram::setKeepsEveryStrayLine()
+{
+    const QByteArray before = "\xef\xbb\xbf; caf\xe9\r\n[Settings]\r\ngarbage\r\nInterval 5\r\n=x\r\nInterval=9\r\n"
+                              "Interval = 30 \r\nDraviksDir = /media/cdrom/draviks/ \r\n[Other]\r\n\x01\r\n\x1a"_ba;
+    {
+        QFile file(m_dirs->settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(before), before.size());
+    }
+    QCOMPARE(storedInterval(), u"30"_s);
+
+    QVERIFY(startSettingsMode());
+    QVERIFY(clickRightArrow());
+    QVERIFY(clickSet());
+    QTRY_COMPARE_WITH_TIMEOUT(storedInterval(), u"2"_s, 10000);
+    QVERIFY(clickExit());
+    expectCleanEnd();
+
+    QByteArray after = before;
+    after.replace("Interval = 30 ", "Interval=2");
+    QCOMPARE(settingsFileBytes(), after);
+    const QString log = m_program->standardError();
+    QCOMPARE(log.count(u"are not a [section]"_s), 1);
+    QVERIFY2(log.contains(m_dirs->settingsFile() + u": line 3 and 3 more are not a [section]"_s), qPrintable(log));
 }
 
 QTEST_MAIN(TestSettingsWindowProgram)

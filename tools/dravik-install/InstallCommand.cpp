@@ -2,6 +2,7 @@
 
 #include "DaemonRegistration.h"
 #include "PhotoDirectoryCheck.h"
+#include "ReadableName.h"
 #include "platform/App.h"
 #include "platform/RuntimeError.h"
 #include "platform/SettingsStore.h"
@@ -53,7 +54,7 @@ void showSetting(QTextStream &out, const QString &key, const QString &defaultVal
 {
     const std::optional<QString> value = StoredSetting(App::Title(), SettingNames::Section, key);
     if (value)
-        out << key << ": " << quoted(*value) << '\n';
+        out << key << ": " << ReadableName::quoted(*value) << '\n';
     else
         out << key << ": not set; the saver uses " << quoted(defaultValue) << '\n';
 }
@@ -88,10 +89,10 @@ int recordDirectory(const QString &directory, QTextStream &out, QTextStream &err
     }
     const QString recorded = PhotoDirectoryCheck::recordedForm(directory);
     if (!PhotoDirectoryCheck::hasCaptionName(recorded))
-        err << "dravik-install: warning: " << recorded
+        err << "dravik-install: warning: " << ReadableName::of(recorded)
             << " is not named \"draviks\", so the saver cannot decode captions from its file names.\n";
     SaveSetting(App::Title(), SettingNames::Section, SettingNames::DraviksDir, recorded);
-    out << "DraviksDir: " << quoted(recorded) << '\n';
+    out << "DraviksDir: " << ReadableName::quoted(recorded) << '\n';
     return Success;
 }
 

@@ -1,11 +1,20 @@
 #include "PhotoDirectoryCheck.h"
 
+#include "ReadableName.h"
 #include "platform/DirectoryEnumeration.h"
+#include "platform/FileName.h"
 #include "platform/PictureLoader.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace PhotoDirectoryCheck {
 
@@ -40,25 +49,41 @@ bool holdsShowablePicture(const QString &recordedDirectory)
 
 QString refusal(const QString &directory)
 {
-    const QFileInfo info(directory);
-    if (directory.isEmpty() || !info.exists())
-        return QStringLiteral("%1 does not exist").arg(directory);
-    if (!info.isDir())
-        return QStringLiteral("%1 is not a directory").arg(directory);
-    if (!info.isReadable() || !info.isExecutable())
-        return QStringLiteral("%1 cannot be read").arg(directory);
+    // By its bytes: Qt's own file functions would lose a name that is not UTF-8.
+    const QString shown = ReadableName::of(directory);
+    const std::optional<QByteArray> name = FileName::toBytes(directory);
+    struct stat status = {};
+    if (directory.isEmpty() || !name)
+        return QStringLiteral("%1 does not exist").arg(shown);
+    if (::stat(name->constData(), &status) != 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return QStringLiteral("%1 does not exist").arg(shown);
+        return QStringLiteral("%1 cannot be reached: %2").arg(shown, qt_error_string(error));
+    }
+    if (!S_ISDIR(status.st_mode))
+        return QStringLiteral("%1 is not a directory").arg(shown);
+    if (::access(name->constData(), R_OK | X_OK) != 0)
+        return QStringLiteral("%1 cannot be read").arg(shown);
     try {
         if (!holdsShowablePicture(recordedForm(directory)))
-            return QStringLiteral("%1 holds no picture the saver can show").arg(directory);
+            return QStringLiteral("%1 holds no picture the saver can show").arg(shown);
     } catch (const RuntimeError &error) {
-        return QStringLiteral("%1 cannot be listed: %2").arg(directory, error.message());
+        return QStringLiteral("%1 cannot be listed: %2").arg(shown, error.message());
     }
     return {};
 }
 
 QString recordedForm(const QString &directory)
 {
-    const QString absolute = QDir::cleanPath(QFileInfo(directory).absoluteFilePath());
+    QString absolute = directory;
+    if (!directory.startsWith(QLatin1Char('/'))) {
+        // The working directory by its bytes, as the directory itself.
+        std::unique_ptr<char, decltype(&std::free)> workingDirectory(::getcwd(nullptr, 0), &std::free);
+        if (workingDirectory)
+            absolute = FileName::fromBytes(workingDirectory.get()) + QLatin1Char('/') + directory;
+    }
+    absolute = QDir::cleanPath(absolute);
     return absolute.endsWith(QLatin1Char('/')) ? absolute : absolute + QLatin1Char('/');
 }
 

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Whether a directory is one the saver can show photographs from.
+// Whether a directory is one the saver can show photographs from. Directories are named in
+// FileName's lossless text form, so a name that is not UTF-8 is checked and recorded as it is.
 namespace PhotoDirectoryCheck {
 
 // Empty when the saver can show the directory's photographs, otherwise why not.

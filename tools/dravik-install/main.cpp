@@ -1,5 +1,6 @@
 #include "InstallCommand.h"
 #include "platform/App.h"
+#include "platform/FileName.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -14,5 +15,9 @@ int main(int argc, char **argv)
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return InstallCommand::run(QCoreApplication::arguments().mid(1), out, err);
+    // The arguments by their bytes: a directory whose name is not UTF-8 must arrive whole.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << FileName::fromBytes(argv[i]);
+    return InstallCommand::run(arguments, out, err);
 }
