@@ -126,7 +126,7 @@ void readSegment(MarkerReader &reader, uchar marker, qint64 length, JpegStructur
 {
     if (isFrameHeader(marker) && jpeg.components.isEmpty()) {
         readFrame(reader.read(length), marker, jpeg);
-    } else if (marker == kStartOfScan && jpeg.firstScanComponents == 0) {
+    } else if (marker == kStartOfScan && jpeg.firstScanComponents == 0 && length > 0) {
         const QByteArray count = reader.read(1);
         jpeg.firstScanComponents = count.isEmpty() ? 0 : static_cast<uchar>(count[0]);
         reader.skip(length - 1);
@@ -148,7 +148,8 @@ int ceilDivide(qint64 value, qint64 divisor)
 
 bool isJpeg(QIODevice &device)
 {
-    return device.peek(3) == QByteArrayView("\xff\xd8\xff");
+    // As the decoder tells one: it skips whatever stands between SOI and the next marker.
+    return device.peek(2) == QByteArrayView("\xff\xd8");
 }
 
 std::optional<JpegStructure> readJpegStructure(QIODevice &device)

@@ -16,7 +16,8 @@ struct JpegStructure
         int vertical;
     };
 
-    // From the first frame header (SOF0..SOF15); empty, 0 × 0 and no components without one.
+    // From the first frame header (SOF0..SOF15) that holds all its components; invalid and no
+    // components without one. Either side may be 0 in a hostile file.
     QSize size;
     QList<Component> components;
     bool progressive = false; // SOF2, SOF6, SOF10 or SOF14
@@ -25,11 +26,11 @@ struct JpegStructure
     // The comment (COM), Exif/XMP (APP1) and ICC (APP2) segments up to the end of the image:
     // the decoder keeps every one of them in memory, whatever their number.
     qint64 keptSegmentBytes = 0;
-    int keptSegments = 0;
+    qint64 keptSegments = 0;
 };
 
-// Whether the device, at its current position, holds a JPEG (it begins with SOI and a
-// marker). Reads nothing off the device.
+// Whether the device, at its current position, holds a JPEG (it begins with SOI). Reads
+// nothing off the device.
 bool isJpeg(QIODevice &device);
 
 // Walks the markers from the device's current position to the end of the image (EOI) or of

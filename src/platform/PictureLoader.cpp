@@ -95,7 +95,8 @@ qint64 pixelBytes(const QSize &size)
 // Qt's own choice of scale, by whole quotients, still comes to it.
 QSize jpegDecodeSize(const QSize &stored, const QSize &shown)
 {
-    if (!shown.isValid() || shown.isEmpty())
+    // An empty stored size leaves nothing to reduce (and would divide by 0 below).
+    if (stored.isEmpty() || shown.isEmpty())
         return stored;
     for (const int denominator : {8, 4, 2}) {
         const QSize rounded(ceilDivide(stored.width(), denominator), ceilDivide(stored.height(), denominator));
@@ -103,7 +104,8 @@ QSize jpegDecodeSize(const QSize &stored, const QSize &shown)
             stored.width() / rounded.width() >= denominator && stored.height() / rounded.height() >= denominator
             ? rounded
             : QSize(stored.width() / denominator, stored.height() / denominator);
-        if (reduced.width() * 16 >= shown.width() * 15 && reduced.height() * 16 >= shown.height() * 15)
+        if (qint64(reduced.width()) * 16 >= qint64(shown.width()) * 15
+            && qint64(reduced.height()) * 16 >= qint64(shown.height()) * 15)
             return reduced;
     }
     return stored;
@@ -128,6 +130,13 @@ std::optional<JpegStructure> checkJpegCost(QFile &file, const QString &path, con
     file.seek(0);
     if (!jpeg)
         return jpeg;
+    // The decoder refuses these too, but only after Qt has read the header: without a frame
+    // size there is no cost to tell.
+    if (jpeg->components.isEmpty() || !jpeg->size.isValid())
+        raiseInvalid(path, QStringLiteral("no frame header"));
+    if (jpeg->size.isEmpty())
+        raiseInvalid(path,
+                     QStringLiteral("a frame of %1 × %2 pixels").arg(jpeg->size.width()).arg(jpeg->size.height()));
     if (jpeg->keptSegments > kMaxJpegKeptSegments)
         raiseInvalid(path, QStringLiteral("%1 comment and metadata segments").arg(jpeg->keptSegments));
     const qint64 needed = std::max(jpegDecodeBytes(*jpeg, jpeg->size, shownSize),
@@ -187,15 +196,21 @@ QImage read(StoppableFile &file, const QString &path, const QSize &shownSize)
     if (!reader.canRead())
         raiseInvalid(path, reader.errorString());
 
+    // A reader that cannot tell the size before decoding cannot be held to any limit: the MNG
+    // decoder, for one, allocates the canvas its header claims, outside Qt's allocation limit.
     const QSize stored = reader.size();
-    if (stored.isValid() && qint64(stored.width()) * stored.height() > kMaxPicturePixels)
+    if (!stored.isValid())
+        raiseInvalid(
+            path,
+            QStringLiteral("the %1 reader tells no size before decoding").arg(QString::fromLatin1(reader.format())));
+    if (stored.isEmpty() || qint64(stored.width()) * stored.height() > kMaxPicturePixels)
         raiseInvalid(path, QStringLiteral("%1 × %2 pixels").arg(stored.width()).arg(stored.height()));
 
     const bool hasShownSize = shownSize.isValid() && !shownSize.isEmpty();
     if (hasShownSize) {
         // The reduced decode works on the picture as stored, before it is turned upright.
         const QSize storedWay = turnsSideways(reader.transformation()) ? shownSize.transposed() : shownSize;
-        reader.setScaledSize(jpeg && stored.isValid() ? jpegDecodeSize(stored, storedWay) : storedWay);
+        reader.setScaledSize(jpeg ? jpegDecodeSize(stored, storedWay) : storedWay);
     }
 
     QImage picture = reader.read();

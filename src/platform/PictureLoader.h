@@ -15,11 +15,13 @@ class LoadStop;
 //
 // Raises RuntimeError(FileNotFound) when there is no regular file at path (a directory, a
 // FIFO or a device is not a photo, whatever it is named; it is never read and never waited
-// for), and RuntimeError(InvalidPicture) when the file is not a picture, is damaged, claims
-// more than kMaxPicturePixels pixels, or is a JPEG whose decoding would take more than
-// kMaxDecodeBytes or keep more than kMaxJpegKeptSegments segments; nothing large is
-// allocated for any of these. The decoded picture of other formats is bounded by Qt's own
-// allocation limit (QImageReader::allocationLimit, 128 MB unless changed).
+// for), and RuntimeError(InvalidPicture) when the file is not a picture, is damaged, is in a
+// format whose reader cannot tell its size before decoding it (MNG, ICNS), claims no pixels
+// or more than kMaxPicturePixels, or is a JPEG without a frame size or whose decoding would
+// take more than kMaxDecodeBytes or keep more than kMaxJpegKeptSegments segments; nothing
+// large is allocated for any of these. The decoded picture of other formats is bounded by
+// Qt's own allocation limit (QImageReader::allocationLimit, 128 MB unless changed), which
+// every other reader installed allocates within.
 QImage LoadPicture(const QString &path, const QSize &shownSize);
 
 // The same load, ended early by stop: then it raises RuntimeError(InvalidPicture) saying that

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/LoadStop.h"
 #include "platform/RuntimeError.h"
 
 #include <QImage>
@@ -25,8 +26,7 @@ class PhotoDecoding : public QObject
     Q_OBJECT
 
 public:
-    // Far above any honest photo's decode (a 24-megapixel one takes a tenth of a second).
-    static constexpr std::chrono::seconds kTimeLimit{5};
+    static constexpr std::chrono::seconds kTimeLimit = kPictureLoadTimeLimit;
 
     // What decoding a photo gave: its picture, or the error the load raised.
     class Result

@@ -1,5 +1,7 @@
 #include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
+#include "ScanBomb.h"
+#include "TestPictures.h"
 #include "platform/FileName.h"
 #include "platform/SettingsStore.h"
 #include "settings/ProgramSettings.h"
@@ -32,6 +34,9 @@ private slots:
     void recordsDirectoryVerbatimForTheSaver();
     void refusesDirectoryAndKeepsStoredValue_data();
     void refusesDirectoryAndKeepsStoredValue();
+    void refusesDirectoryOfDamagedJpegs_data();
+    void refusesDirectoryOfDamagedJpegs();
+    void refusesPictureTooSlowToDecode();
     void unreadableDirectoryIsRefused();
     void warnsButRecordsWhenNotNamedDraviks();
     void recordsDirectoryNamedByBytesThatAreNotUtf8_data();
@@ -64,11 +69,14 @@ private:
         QString err;
     };
     Result install(const QStringList &arguments, const QString &workingDirectory = {});
+    // Records a good directory, then tries one holding only the picture: refused, and what was
+    // recorded stays as it was.
+    Result refusedOnItsOwn(const QByteArray &picture, int timeoutMs);
     Result installAsHomeOwner(const QStringList &arguments);
     // The tool given one argument by its bytes, which a QString argument could not carry.
     Result installWithBytes(const QByteArray &argument);
     Result run(QProcess &process, const QStringList &arguments,
-               const QString &program = QStringLiteral(DRAVIK_INSTALL_BINARY));
+               const QString &program = QStringLiteral(DRAVIK_INSTALL_BINARY), int timeoutMs = 30000);
     QString daemonFile() const;
     void writeDaemonFile(const QByteArray &bytes);
     QByteArray daemonFileBytes() const;
@@ -166,15 +174,21 @@ TestInstallCommand::Result TestInstallCommand::installWithBytes(const QByteArray
 }
 
 TestInstallCommand::Result TestInstallCommand::run(QProcess &process, const QStringList &arguments,
-                                                   const QString &program)
+                                                   const QString &program, int timeoutMs)
 {
     QProcessEnvironment environment = m_dirs->environment();
     environment.insert(QStringLiteral("HOME"), m_home->path());
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
     Result result;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+    if (!process.waitForFinished(timeoutMs)) {
+        result.err = QStringLiteral("still running after %1 ms").arg(timeoutMs);
         return result;
+    }
+    if (process.exitStatus() != QProcess::NormalExit) {
+        result.err = QStringLiteral("ended by a signal (exit status %1)").arg(128 + process.exitCode());
+        return result;
+    }
     result.exitCode = process.exitCode();
     result.out = QString::fromUtf8(process.readAllStandardOutput());
     result.err = QString::fromUtf8(process.readAllStandardError());
@@ -302,6 +316,57 @@ void TestInstallCommand::refusesDirectoryAndKeepsStoredValue()
     QVERIFY(result.err.contains(QStringLiteral("nothing was recorded")));
     QCOMPARE(settingsBytes(), before);
     QCOMPARE(storedDirectory(), QDir::cleanPath(good) + QLatin1Char('/'));
+}
+
+TestInstallCommand::Result TestInstallCommand::refusedOnItsOwn(const QByteArray &picture, int timeoutMs)
+{
+    const QString good = photoDirectory(QStringLiteral("good/draviks"));
+    if (install({good}).exitCode != 0)
+        return {};
+    const QByteArray before = settingsBytes();
+    const QString target = photoDirectory(QStringLiteral("bad/draviks"), false);
+    if (!TestPictures::WriteFile(target + QStringLiteral("/67A01.jpg"), picture))
+        return {};
+    QProcess process;
+    const Result result = run(process, {target}, QStringLiteral(DRAVIK_INSTALL_BINARY), timeoutMs);
+    if (settingsBytes() != before || storedDirectory() != QDir::cleanPath(good) + QLatin1Char('/'))
+        return {-1, result.out, QStringLiteral("the settings changed\n") + result.err};
+    return result;
+}
+
+void TestInstallCommand::refusesDirectoryOfDamagedJpegs_data()
+{
+    QTest::addColumn<QByteArray>("picture");
+
+    const QByteArray jpeg = TestPictures::Solid(Qt::gray, "jpg");
+    QTest::newRow("start and end of image only") << QByteArray::fromHex("ffd8ffd9");
+    QTest::newRow("first 100 bytes of a photo") << jpeg.left(100);
+    QTest::newRow("Exif block cut short") << TestPictures::WithExifOrientation(jpeg, 6).left(20);
+    QTest::newRow("frame 0 pixels high") << TestPictures::WithClaimedJpegSize(jpeg, 64, 0);
+    QTest::newRow("frame 0 pixels wide") << TestPictures::WithClaimedJpegSize(jpeg, 0, 48);
+}
+
+void TestInstallCommand::refusesDirectoryOfDamagedJpegs()
+{
+    QFETCH(QByteArray, picture);
+    QVERIFY(!picture.isEmpty());
+    const Result result = refusedOnItsOwn(picture, 30000);
+    QVERIFY2(result.exitCode == 1, qPrintable(result.err));
+    QVERIFY2(result.err.contains(QStringLiteral("holds no picture the saver can show")), qPrintable(result.err));
+    QVERIFY2(result.err.contains(QStringLiteral("67A01.jpg")), qPrintable(result.err));
+}
+
+// A picture whose decode takes far longer than the saver waits for one counts as one the
+// saver cannot show. The wait is only a bound on a hang: the tool gives up after the saver's
+// time limit.
+void TestInstallCommand::refusesPictureTooSlowToDecode()
+{
+    const QByteArray bomb = ScanBomb::Jpeg();
+    QVERIFY(!bomb.isEmpty());
+    const Result result = refusedOnItsOwn(bomb, 240000);
+    QVERIFY2(result.exitCode == 1, qPrintable(result.err));
+    QVERIFY2(result.err.contains(QStringLiteral("holds no picture the saver can show")), qPrintable(result.err));
+    QVERIFY2(result.err.contains(QStringLiteral("67A01.jpg: not decoded within 5000 ms")), qPrintable(result.err));
 }
 
 void TestInstallCommand::unreadableDirectoryIsRefused()

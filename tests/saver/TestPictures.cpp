@@ -446,6 +446,32 @@ QByteArray PngHeaderClaiming(quint32 width, quint32 height)
     return png;
 }
 
+QByteArray MngClaiming(quint32 width, quint32 height)
+{
+    const auto chunk = [](const char *type, const QByteArray &data) {
+        QByteArray bytes;
+        appendBigEndian32(bytes, quint32(data.size()));
+        const QByteArray typed = QByteArray(type) + data;
+        bytes.append(typed);
+        appendBigEndian32(bytes, crc32(typed));
+        return bytes;
+    };
+    QByteArray frame;
+    appendBigEndian32(frame, width);
+    appendBigEndian32(frame, height);
+    // Ticks per second, layer count, frame count, play time, simplicity profile (valid, nothing else).
+    for (const quint32 field : {1u, 0u, 1u, 0u, 1u})
+        appendBigEndian32(frame, field);
+    QByteArray header;
+    appendBigEndian32(header, 1);
+    appendBigEndian32(header, 1);
+    header.append(QByteArray::fromHex("0800000000")); // 8-bit grey, no interlace
+    // One row: filter type 0, grey 0x80; qCompress puts the length in front of a zlib stream.
+    const QByteArray pixels = qCompress(QByteArray::fromHex("0080")).mid(4);
+    return QByteArray::fromHex("8a4d4e470d0a1a0a") + chunk("MHDR", frame) + chunk("IHDR", header)
+        + chunk("IDAT", pixels) + chunk("IEND", {}) + chunk("MEND", {});
+}
+
 bool WriteFile(const QString &path, const QByteArray &contents)
 {
     QFile file(path);

@@ -34,6 +34,8 @@ QByteArray WithExifOrientation(const QByteArray &jpeg, quint16 orientation);
 QByteArray WithClaimedJpegSize(const QByteArray &jpeg, quint16 width, quint16 height);
 // A PNG header alone, claiming the dimensions.
 QByteArray PngHeaderClaiming(quint32 width, quint32 height);
+// A whole MNG of a few bytes: a frame of the dimensions (MHDR) holding one grey 1 × 1 PNG.
+QByteArray MngClaiming(quint32 width, quint32 height);
 
 bool WriteFile(const QString &path, const QByteArray &contents);
 // Writes the file named by exactly these bytes, past any decoding of names to text.

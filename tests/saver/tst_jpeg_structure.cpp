@@ -77,6 +77,7 @@ private slots:
     void markersInsideScanData();
     void damagedFiles_data();
     void damagedFiles();
+    void emptyScanHeader();
     void coefficientBytes_data();
     void coefficientBytes();
 };
@@ -177,12 +178,35 @@ void TestJpegStructure::damagedFiles_data()
     const QByteArray comment = segment(0xfe, QByteArray(100, 'c'));
     QTest::newRow("PNG") << Solid(Qt::gray, "png") << false << QSize() << 0;
     QTest::newRow("empty") << QByteArray() << false << QSize() << 0;
-    QTest::newRow("SOI alone") << QByteArray::fromHex("ffd8") << false << QSize() << 0;
+    // The decoder takes whatever begins with SOI for a JPEG.
+    QTest::newRow("SOI alone") << QByteArray::fromHex("ffd8") << true << QSize() << 0;
+    QTest::newRow("a stray byte after SOI")
+        << (jpeg.left(2) + QByteArray(1, '\0') + jpeg.mid(2)) << true << QSize(24, 16) << 0;
     QTest::newRow("ends inside a comment") << (jpeg.left(2) + comment.left(50)) << true << QSize() << 1;
     QTest::newRow("ends inside the frame header") << jpeg.left(jpeg.indexOf("\xff\xc0") + 6) << true << QSize() << 0;
     QTest::newRow("length below 2 stops the walk")
         << (jpeg.left(2) + QByteArray::fromHex("fffe0001") + jpeg.mid(2)) << true << QSize() << 0;
     QTest::newRow("no end of image") << (jpeg.chopped(2) + comment) << true << QSize(24, 16) << 1;
+    // A frame header too short for its component count describes no frame.
+    QTest::newRow("frame header shorter than its components")
+        << (jpeg.left(2) + segment(0xc2, QByteArray::fromHex("0800100010031100")) + QByteArray::fromHex("ffd9")) << true
+        << QSize() << 0;
+}
+
+// A scan header of no bytes holds no component count; the byte after it belongs to the next
+// marker.
+void TestJpegStructure::emptyScanHeader()
+{
+    QByteArray jpeg = QByteArray::fromHex("ffd8");
+    jpeg += segment(0xc0, QByteArray::fromHex("080010001001011100"));
+    jpeg += segment(0xda, {});
+    jpeg += QByteArray::fromHex("ffd9");
+    for (const QByteArray &bytes : {jpeg, jpeg.chopped(2)}) {
+        const std::optional<JpegStructure> structure = structureOf(bytes);
+        QVERIFY(structure);
+        QCOMPARE(structure->size, QSize(16, 16));
+        QCOMPARE(structure->firstScanComponents, 0);
+    }
 }
 
 void TestJpegStructure::damagedFiles()
@@ -193,8 +217,9 @@ void TestJpegStructure::damagedFiles()
     QCOMPARE(structure.has_value(), isJpeg);
     if (!structure)
         return;
+    QFETCH(int, keptSegments);
     QTEST(structure->size, "size");
-    QTEST(structure->keptSegments, "keptSegments");
+    QCOMPARE(structure->keptSegments, keptSegments);
 }
 
 void TestJpegStructure::coefficientBytes_data()
@@ -217,6 +242,12 @@ void TestJpegStructure::coefficientBytes_data()
     QTest::newRow("MCU padding") << QSize(24, 24) << k420 << true << 3 << qint64(16 + 4 + 4) * 128;
     QTest::newRow("padding of a 3 x 1 component")
         << QSize(8, 8) << Sampling{QSize(3, 1), QSize(1, 1)} << true << 2 << qint64(3 + 1) * 128;
+    // Hostile values: sampling factors of 0 count as 1, and the largest frame the header can
+    // state, at the largest factors, is counted without overflow.
+    QTest::newRow("sampling factors 0") << QSize(16, 16) << Sampling{QSize(0, 0), QSize(1, 1)} << true << 2
+                                        << qint64(4 + 4) * 128;
+    QTest::newRow("65535 x 65535, sampling 15 x 15")
+        << QSize(65535, 65535) << Sampling{QSize(15, 15)} << true << 1 << qint64(8205) * 8205 * 128;
 }
 
 void TestJpegStructure::coefficientBytes()

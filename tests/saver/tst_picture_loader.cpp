@@ -23,8 +23,8 @@ using namespace TestPictures;
 
 namespace {
 
-// What the probe printed, one line per load; empty when it had to be killed because no load
-// ended within stallMs.
+// What the probe printed, one line per load, and a last line "crashed" when it was ended by
+// a signal; empty when it had to be killed because no load ended within stallMs.
 QList<QByteArray> probe(const QString &path, QSize shownSize, int loads = 1, int stallMs = 10000)
 {
     QProcess child;
@@ -34,8 +34,12 @@ QList<QByteArray> probe(const QString &path, QSize shownSize, int loads = 1, int
     QByteArray output;
     while (child.waitForReadyRead(stallMs) || child.state() == QProcess::NotRunning) {
         output += child.readAllStandardOutput();
-        if (child.state() == QProcess::NotRunning)
-            return output.trimmed().split('\n');
+        if (child.state() == QProcess::NotRunning) {
+            QList<QByteArray> lines = output.trimmed().split('\n');
+            if (child.exitStatus() == QProcess::CrashExit)
+                lines.append("crashed");
+            return lines;
+        }
     }
     child.kill();
     child.waitForFinished();
@@ -76,6 +80,8 @@ private slots:
     void exifOrientation();
     void failures_data();
     void failures();
+    void jpegsWithoutAFrameSize_data();
+    void jpegsWithoutAFrameSize();
     void decodeMemory_data();
     void decodeMemory();
     void notAFileFailsAtOnce_data();
@@ -285,6 +291,8 @@ void TestPictureLoader::failures_data()
         << "huge.jpg" << WithClaimedJpegSize(jpeg, 20000, 20000) << int(RuntimeError::InvalidPicture);
     QTest::newRow("PNG claiming 100000 x 100000")
         << "huge.png" << PngHeaderClaiming(100000, 100000) << int(RuntimeError::InvalidPicture);
+    // Its reader tells no size before decoding, so no limit could be applied to it.
+    QTest::newRow("ICNS") << "icon.icns" << Solid(Qt::gray, "icns") << int(RuntimeError::InvalidPicture);
     QTest::newRow("missing file") << "" << QByteArray() << int(RuntimeError::FileNotFound);
     QTest::newRow("directory") << "." << QByteArray() << int(RuntimeError::FileNotFound);
 }
@@ -304,6 +312,48 @@ void TestPictureLoader::failures()
     } catch (const RuntimeError &error) {
         QCOMPARE(int(error.number()), number);
         QVERIFY2(error.message().contains(QDir::toNativeSeparators(path)), qPrintable(error.message()));
+    }
+}
+
+void TestPictureLoader::jpegsWithoutAFrameSize_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+
+    const QByteArray jpeg = Solid(Qt::gray, "jpg", QSize(64, 48));
+    const QByteArray progressive = ProgressiveJpeg(Qt::gray, QSize(64, 48));
+    const qsizetype frameAt = jpeg.indexOf("\xff\xc0");
+    QVERIFY(frameAt > 100);
+    QTest::newRow("start and end of image only") << QByteArray::fromHex("ffd8ffd9");
+    QTest::newRow("start of image only") << QByteArray::fromHex("ffd8");
+    QTest::newRow("first 100 bytes of a photo") << jpeg.left(100);
+    QTest::newRow("cut just before the frame header") << jpeg.left(frameAt);
+    QTest::newRow("cut inside the frame header") << jpeg.left(frameAt + 7);
+    const QByteArray exif = WithExifOrientation(jpeg, 6);
+    QTest::newRow("Exif block cut short") << exif.left(20);
+    QTest::newRow("Exif block longer than the file") << (exif.left(4) + QByteArray::fromHex("ffff") + exif.mid(6, 30));
+    QTest::newRow("frame 0 pixels high") << WithClaimedJpegSize(jpeg, 64, 0);
+    QTest::newRow("frame 0 pixels wide") << WithClaimedJpegSize(jpeg, 0, 48);
+    QTest::newRow("progressive frame 0 x 0") << WithClaimedJpegSize(progressive, 0, 0);
+    QByteArray noComponents = jpeg;
+    noComponents[frameAt + 9] = '\0';
+    QTest::newRow("frame without components") << noComponents;
+    QByteArray zeroSampling = progressive;
+    zeroSampling[progressive.indexOf("\xff\xc2") + 11] = '\0';
+    QTest::newRow("progressive, sampling factors 0") << zeroSampling;
+    QTest::newRow("claims 65535 x 65535") << WithClaimedJpegSize(progressive, 65535, 65535);
+}
+
+// Each is refused as InvalidPicture in a child process, which a crashing load would end by
+// its signal.
+void TestPictureLoader::jpegsWithoutAFrameSize()
+{
+    QFETCH(QByteArray, contents);
+    QVERIFY(!contents.isEmpty());
+    const QString path = write(QStringLiteral("67A01.jpg"), contents);
+    for (const QSize &shownSize : {QSize(777, 473), QSize(8, 8)}) {
+        const QList<QByteArray> result = probe(path, shownSize);
+        QVERIFY2(!result.isEmpty(), "the load hung");
+        QVERIFY2(result.constFirst().startsWith("error 481 "), result.join('\n').constData());
     }
 }
 
@@ -337,6 +387,14 @@ void TestPictureLoader::decodeMemory_data()
     QTest::newRow("a few comments") << commentsAheadOfTheFrame(small, 20, 1000) << true;
     // Keeping each one costs a walk over those kept before: 20000 take seconds.
     QTest::newRow("20000 empty comments") << commentsAheadOfTheFrame(small, 20000, 0) << false;
+    // The decoder skips bytes before the first marker after SOI, so they hide nothing.
+    QTest::newRow("progressive 4:4:4 at the cap, a stray byte after SOI") << [&] {
+        const QByteArray jpeg = HandMadeJpeg(blue, cap, JpegScans::Progressive);
+        return jpeg.left(2) + QByteArray(1, '\0') + jpeg.mid(2);
+    }() << false;
+    // 119 bytes: the reader tells no size before decoding, and the decoder allocates the frame
+    // twice over, outside Qt's allocation limit.
+    QTest::newRow("MNG claiming 5792 x 5792") << MngClaiming(5792, 5792) << false;
 }
 
 // Each load runs in a fresh child process, whose peak memory (VmHWM) is that of one load.

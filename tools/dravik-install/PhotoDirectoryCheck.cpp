@@ -3,6 +3,7 @@
 #include "ReadableName.h"
 #include "platform/DirectoryEnumeration.h"
 #include "platform/FileName.h"
+#include "platform/LoadStop.h"
 #include "platform/PictureLoader.h"
 #include "platform/RuntimeError.h"
 
@@ -20,29 +21,37 @@ namespace PhotoDirectoryCheck {
 
 namespace {
 
-bool canShow(const QString &path)
+// Why the saver would not show the file; empty when it would.
+QString whyNotShown(const QString &path)
 {
+    // The saver's own bounded load, time limit included, so a file passes only if the saver
+    // would show it. A tiny decode: enough to know, and cheap even for a large photo.
+    LoadStop stop(kPictureLoadTimeLimit);
+    stop.start();
     try {
-        // A tiny decode: enough to know the saver's loader accepts the file, and cheap
-        // even for a large photo.
-        LoadPicture(path, QSize(8, 8));
-        return true;
-    } catch (const RuntimeError &) {
-        return false;
+        LoadPicture(path, QSize(8, 8), stop);
+        return {};
+    } catch (const RuntimeError &error) {
+        return error.detail().isEmpty() ? error.description() : error.detail();
     }
 }
 
-bool holdsShowablePicture(const QString &recordedDirectory)
+// Empty when the directory holds a picture the saver shows, otherwise why the first file is
+// not one ("no files to try" when there is none).
+QString whyNoneShown(const QString &recordedDirectory)
 {
-    // The same listing and loader the saver uses, so a directory passes only if the
-    // saver would show a picture from it.
+    // The same listing the saver uses.
     DirectoryEnumeration listing;
+    QString firstRefusal;
     for (QString name = listing.First(recordedDirectory + QStringLiteral("*.*")); !name.isEmpty();
          name = listing.Next()) {
-        if (canShow(recordedDirectory + name))
-            return true;
+        const QString why = whyNotShown(recordedDirectory + name);
+        if (why.isEmpty())
+            return {};
+        if (firstRefusal.isEmpty())
+            firstRefusal = QStringLiteral("%1: %2").arg(FileName::forDisplay(name), why);
     }
-    return false;
+    return firstRefusal.isEmpty() ? QStringLiteral("no files to try") : firstRefusal;
 }
 
 } // namespace
@@ -66,8 +75,9 @@ QString refusal(const QString &directory)
     if (::access(name->constData(), R_OK | X_OK) != 0)
         return QStringLiteral("%1 cannot be read").arg(shown);
     try {
-        if (!holdsShowablePicture(recordedForm(directory)))
-            return QStringLiteral("%1 holds no picture the saver can show").arg(shown);
+        const QString why = whyNoneShown(recordedForm(directory));
+        if (!why.isEmpty())
+            return QStringLiteral("%1 holds no picture the saver can show (%2)").arg(shown, why);
     } catch (const RuntimeError &error) {
         return QStringLiteral("%1 cannot be listed: %2").arg(shown, error.message());
     }
