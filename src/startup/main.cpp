@@ -24,6 +24,9 @@ QString daemonWindow()
 
 int main(int argc, char **argv)
 {
+    // A desktop may stop the program at any moment, also while Qt starts up (its threads
+    // inherit the mask); the handlers installed below take what came meanwhile.
+    TerminationSignals::holdBack();
     IgnoreBrokenPipe();
     // Taken before Qt removes the options it recognises from argv.
     const QString commandLine = App::commandLineFrom(argc, argv);
