@@ -36,7 +36,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(target.warning));
     DesktopConnectionWatch desktopConnection;
     Application application(argc, argv);
-    desktopConnection.reached();
+    if (!desktopConnection.reached())
+        return 1;
     // A daemon runs a copy per monitor and one for its preview, on purpose; a full-screen
     // saver runs once.
     std::optional<InstanceLock> instanceLock;
