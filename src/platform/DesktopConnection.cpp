@@ -1,6 +1,7 @@
 #include "platform/DesktopConnection.h"
 
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -38,6 +39,12 @@ QList<HeldMessage> held;
 bool isPlatformMessage(const QMessageLogContext &context)
 {
     return context.category && std::strncmp(context.category, "qt.qpa.", 7) == 0;
+}
+
+// QApplication's own warning on a platform without screens, in no category.
+bool saysNoScreens(const QString &text)
+{
+    return text.startsWith(QLatin1String("no screens available"));
 }
 
 bool isPluginLoaderMessage(const HeldMessage &message)
@@ -84,7 +91,7 @@ void watchMessage(QtMsgType type, const QMessageLogContext &context, const QStri
 {
     if (type == QtFatalMsg)
         reportUnreachableDesktop(text);
-    if (isPlatformMessage(context)) {
+    if (isPlatformMessage(context) || saysNoScreens(text)) {
         const std::lock_guard lock(heldLock);
         held.append({type, context.file, context.line, context.function, context.category, text});
         return;
@@ -101,13 +108,13 @@ DesktopConnectionWatch::DesktopConnectionWatch()
 
 DesktopConnectionWatch::~DesktopConnectionWatch()
 {
-    reached();
+    (void)reached();
 }
 
-void DesktopConnectionWatch::reached()
+bool DesktopConnectionWatch::reached()
 {
     if (!m_watching)
-        return;
+        return true;
     m_watching = false;
     qInstallMessageHandler(previousHandler);
     QList<HeldMessage> messages;
@@ -115,6 +122,12 @@ void DesktopConnectionWatch::reached()
         const std::lock_guard lock(heldLock);
         messages.swap(held);
     }
+    // Every window would need a screen, and Qt ends the program at the first one.
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()) && QGuiApplication::screens().isEmpty()) {
+        std::fprintf(stderr, "Dravik2001: the desktop has no screen to show a window on\n");
+        return false;
+    }
     for (const HeldMessage &message : messages)
         message.passTo(previousHandler);
+    return true;
 }

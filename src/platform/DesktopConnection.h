@@ -18,8 +18,11 @@ public:
     DesktopConnectionWatch &operator=(const DesktopConnectionWatch &) = delete;
 
     // The application object exists: the held messages go on, in the order they came, and
-    // the previous handler takes every message from now on.
-    void reached();
+    // the previous handler takes every message from now on. Where the desktop has no screen
+    // at all (Qt would abort at the first window), they are dropped instead: false, after
+    // "Dravik2001: the desktop has no screen to show a window on" on stderr, and the program
+    // is to end with status 1.
+    [[nodiscard]] bool reached();
 
 private:
     bool m_watching = true;

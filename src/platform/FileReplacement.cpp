@@ -1,5 +1,6 @@
 #include "platform/FileReplacement.h"
 
+#include "platform/FileOwner.h"
 #include "platform/RuntimeError.h"
 
 #include <QDeadlineTimer>
@@ -82,7 +83,7 @@ FileReplacement::~FileReplacement()
 
 void FileReplacement::commit(const QByteArray &contents)
 {
-    keepPermissions();
+    keepOwnerAndPermissions();
     write(contents);
     if (::rename(nativeName(m_lockPath).constData(), nativeName(m_target).constData()) != 0)
         raise(m_target, QStringLiteral("cannot replace the file: %1").arg(lastError()));
@@ -134,7 +135,7 @@ void FileReplacement::removeIfAbandoned() const
     ::close(fd);
 }
 
-void FileReplacement::keepPermissions() const
+void FileReplacement::keepOwnerAndPermissions() const
 {
     const QByteArray target = nativeName(m_target);
     struct stat status = {};
@@ -143,6 +144,9 @@ void FileReplacement::keepPermissions() const
     // A rename would replace a read-only file; the permissions are the user's refusal.
     if (::access(target.constData(), W_OK) != 0)
         raise(m_target, QStringLiteral("the file is not writable: %1").arg(lastError()));
+    // Before the mode: a change of owner clears the set-user-id and set-group-id bits.
+    if (!KeepOwnerOf(m_target, m_lock))
+        raise(m_target, QStringLiteral("cannot keep the file's owner and group: %1").arg(lastError()));
     if (::fchmod(m_lock, status.st_mode & 07777) != 0)
         raise(m_target, QStringLiteral("cannot keep the file's permissions: %1").arg(lastError()));
 }

@@ -25,7 +25,8 @@ public:
     FileReplacement(const FileReplacement &) = delete;
     FileReplacement &operator=(const FileReplacement &) = delete;
 
-    // Puts contents in place of the file, with the file's permissions, flushed to disk first.
+    // Puts contents in place of the file, with the file's owner, group and permissions, flushed
+    // to disk first.
     // Raises RuntimeError(PathFileAccess) naming the file when they cannot be written; the file
     // is then left as it was.
     void commit(const QByteArray &contents);
@@ -33,7 +34,7 @@ public:
 private:
     bool tryLock();
     void removeIfAbandoned() const;
-    void keepPermissions() const;
+    void keepOwnerAndPermissions() const;
     void write(const QByteArray &contents) const;
     [[noreturn]] void raise(const QString &path, const QString &reason) const;
 

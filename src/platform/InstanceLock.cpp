@@ -8,16 +8,33 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const QString kLockFileName = QStringLiteral("Dravik2001.lock");
 
-void warnRunningAlone(const QString &path, int error)
+void warnRunningAlone(const QString &path, const char *reason)
 {
     std::fprintf(stderr, "Dravik2001: cannot create the instance lock %s (%s); running as if alone.\n",
-                 qPrintable(path), std::strerror(error));
+                 qPrintable(path), reason);
+}
+
+// Only a file of our own making is locked and written: a link or another file put in its place
+// (by mistake or on purpose) must not have the process id written into whatever it leads to.
+const char *whyNotOurs(int fd)
+{
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0)
+        return std::strerror(errno);
+    if (!S_ISREG(status.st_mode))
+        return "it is not a regular file";
+    if (status.st_uid != ::geteuid())
+        return "it belongs to another user";
+    if (status.st_nlink != 1)
+        return "it has more than one name (a hard link)";
+    return nullptr;
 }
 
 } // namespace
@@ -34,9 +51,17 @@ InstanceLock::InstanceLock(const QString &runtimeDirectory)
 {
     const QString path = QDir(runtimeDirectory).filePath(kLockFileName);
     QDir().mkpath(runtimeDirectory);
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // No link is followed, and a named pipe or device put there does not block the open.
+    m_fd = ::open(QFile::encodeName(path).constData(),
+                  O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
     if (m_fd < 0) {
-        warnRunningAlone(path, errno);
+        warnRunningAlone(path, errno == ELOOP ? "it is a symbolic link" : std::strerror(errno));
+        return;
+    }
+    if (const char *reason = whyNotOurs(m_fd)) {
+        ::close(m_fd);
+        m_fd = -1;
+        warnRunningAlone(path, reason);
         return;
     }
     if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
@@ -52,7 +77,7 @@ InstanceLock::InstanceLock(const QString &runtimeDirectory)
     if (error == EWOULDBLOCK)
         m_anotherRuns = true;
     else
-        warnRunningAlone(path, error);
+        warnRunningAlone(path, std::strerror(error));
 }
 
 InstanceLock::~InstanceLock()

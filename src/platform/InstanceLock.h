@@ -18,8 +18,10 @@ public:
     InstanceLock(const InstanceLock &) = delete;
     InstanceLock &operator=(const InstanceLock &) = delete;
 
-    // True when another copy holds the lock. Where no lock can be made at all, the program
-    // runs as if alone and says so on stderr.
+    // True when another copy holds the lock. Where no lock can be made at all, or the lock's
+    // name holds anything but a regular file of this user's with no other name (a symbolic
+    // link, a hard link, a device), the program runs as if alone and says so on stderr; that
+    // file is neither locked nor written.
     bool anotherInstanceRuns() const { return m_anotherRuns; }
 
 private:

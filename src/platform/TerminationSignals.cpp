@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -34,6 +36,22 @@ extern "C" void onTerminationSignal(int signalNumber)
     errno = savedErrno;
 }
 
+sigset_t terminationSignalSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signalNumber : kSignals)
+        sigaddset(&set, signalNumber);
+    return set;
+}
+
+// A signal held back meanwhile is delivered now, to the handler if it is in place.
+void letThrough()
+{
+    const sigset_t set = terminationSignalSet();
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 void reportSetupFailure(const char *what)
 {
     std::fprintf(stderr, "Dravik2001: cannot catch termination signals (%s: %s); they end the program at once.\n", what,
@@ -42,9 +60,19 @@ void reportSetupFailure(const char *what)
 
 } // namespace
 
+void TerminationSignals::holdBack()
+{
+    const sigset_t set = terminationSignalSet();
+    if (const int error = ::pthread_sigmask(SIG_BLOCK, &set, nullptr); error != 0) {
+        errno = error;
+        reportSetupFailure("pthread_sigmask");
+    }
+}
+
 TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {
     Q_ASSERT_X(socketEnds[0] < 0, "TerminationSignals", "only one instance may exist");
+    const auto released = qScopeGuard(letThrough);
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, socketEnds) != 0) {
         reportSetupFailure("socketpair");
         socketEnds[0] = socketEnds[1] = -1;

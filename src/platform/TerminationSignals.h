@@ -18,6 +18,11 @@ class TerminationSignals : public QObject
     Q_OBJECT
 
 public:
+    // Holds the signals back until an instance exists: called first thing in main, before any
+    // thread starts (threads inherit the mask), it makes a signal that comes while Qt starts up
+    // wait, and the instance, once its handler is in place, lets it through.
+    static void holdBack();
+
     explicit TerminationSignals(QObject *parent = nullptr);
     ~TerminationSignals() override;
 

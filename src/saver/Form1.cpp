@@ -166,9 +166,6 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
                          static_cast<float>(Image2->height()) * twipsPerPixel);
 
     if (m_host) {
-        const QSize size = m_host->size();
-        m_hostHoldsTheStack = HoldsTheStack({boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)},
-                                            twipsOfPixels([size] { return size; }));
         m_failureNotice = new FailureNotice(this);
         connect(m_host.get(), &HostWindow::resized, this, &Form1::followHost);
         connect(m_host.get(), &HostWindow::gone, this, &Form1::hostGone);
@@ -246,33 +243,56 @@ ScreenTwips Form1::screenTwips() const
     return twipsOfPixels([this] { return hostedSize(); });
 }
 
+bool Form1::hostHoldsTheStack() const
+{
+    const QSize size = m_host->size();
+    return HoldsTheStack({boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)}, twipsOfPixels([size] { return size; }));
+}
+
 QSize Form1::hostedSize() const
 {
     // A host too small for the stack (a preview) shows it as it would look on an 800 × 600
     // screen, scaled down.
-    return m_preview || !m_hostHoldsTheStack ? kPreviewScreen : m_host->size();
+    return hostHoldsTheStack() ? m_host->size() : kPreviewScreen;
 }
 
 void Form1::placeInHost()
 {
-    if (!m_preview && !m_embedded) {
-        if (m_hostHoldsTheStack) {
+    // The host's size alone decides between drawing into it and a scaled preview, at start-up
+    // and after every change of size, so that a host that shrinks or grows shows what a fresh
+    // start into a window of that size would.
+    if (hostHoldsTheStack()) {
+        delete std::exchange(m_preview, nullptr);
+        if (!m_embedded) {
             m_host->embed(*this);
             m_embedded = true;
-        } else {
-            m_preview = new ScaledPreview(*m_host, *this);
         }
+    } else if (!m_preview) {
+        if (m_embedded) {
+            Window::setVisible(false);
+            windowHandle()->setParent(nullptr);
+            m_embedded = false;
+        }
+        m_preview = new ScaledPreview(*m_host, *this);
     }
-    resize(hostedSize());
+    // In twips, as the window's other moves are, so that none of them brings an old size back.
+    const QSize size = hostedSize();
+    const float twipsPerPixel = Screen::of(*this).twipsPerPixel();
+    Element::setGeometry(*this, 0, 0, static_cast<float>(size.width()) * twipsPerPixel,
+                         static_cast<float>(size.height()) * twipsPerPixel);
 }
 
 void Form1::followHost()
 {
-    if (m_preview)
-        return; // the preview scales to the host's new size by itself
     qCDebug(lcLifecycle) << "Form1 follows its host's size" << m_host->size();
+    const bool shown = m_preview ? m_preview->isVisible() : isVisible();
+    const bool wasPreview = m_preview;
+    // The layout reads the size of the screen it lays out for, which a change of mode changes.
+    placeInHost();
     Element::setTop(*SSPanel1, kFrameDesignTop);
     layOut();
+    if (bool(m_preview) != wasPreview)
+        setVisible(shown);
 }
 
 void Form1::hostGone()

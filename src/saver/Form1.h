@@ -34,7 +34,8 @@ class Form1 : public Window
 public:
     // With a host, the window is drawn into that window of another program (a screen-saver
     // daemon's) instead of over the screen: scaled down if the host is too small for it, with
-    // no window of its own besides, and leaving input to that program.
+    // no window of its own besides, and leaving input to that program; it follows the host's
+    // size as it changes.
     explicit Form1(EndAction endProgram, std::unique_ptr<HostWindow> host = {}, QWidget *parent = nullptr);
     ~Form1() override;
 
@@ -77,6 +78,7 @@ private:
     void layOut();
     ScreenTwips screenTwips() const;
     void maximise();
+    bool hostHoldsTheStack() const;
     QSize hostedSize() const;
     void placeInHost();
     void followHost();
@@ -109,7 +111,6 @@ private:
     // The photo of the tick that waits for its decode.
     std::optional<QString> m_tickPhoto;
     bool m_embedded = false;
-    bool m_hostHoldsTheStack = true;
 
     DirectoryEnumeration m_enumeration;
     PhotoCycle m_photoCycle{m_enumeration};

@@ -24,6 +24,9 @@ QString daemonWindow()
 
 int main(int argc, char **argv)
 {
+    // A desktop may stop the program at any moment, also while Qt starts up (its threads
+    // inherit the mask); the handlers installed below take what came meanwhile.
+    TerminationSignals::holdBack();
     IgnoreBrokenPipe();
     // Taken before Qt removes the options it recognises from argv.
     const QString commandLine = App::commandLineFrom(argc, argv);
@@ -33,7 +36,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(target.warning));
     DesktopConnectionWatch desktopConnection;
     Application application(argc, argv);
-    desktopConnection.reached();
+    if (!desktopConnection.reached())
+        return 1;
     // A daemon runs a copy per monitor and one for its preview, on purpose; a full-screen
     // saver runs once.
     std::optional<InstanceLock> instanceLock;

@@ -60,6 +60,8 @@ private slots:
     void xscreensaverFileFailureLeavesTheFile();
     void showsDaemonRegistration_data();
     void showsDaemonRegistration();
+    void saveByRootLeavesTheFileToItsOwner_data();
+    void saveByRootLeavesTheFileToItsOwner();
 
 private:
     struct Result
@@ -75,6 +77,8 @@ private:
     Result installAsHomeOwner(const QStringList &arguments);
     // The tool given one argument by its bytes, which a QString argument could not carry.
     Result installWithBytes(const QByteArray &argument);
+    Result installAsNobody(const QStringList &arguments);
+    bool giveHomeToNobody();
     Result run(QProcess &process, const QStringList &arguments,
                const QString &program = QStringLiteral(DRAVIK_INSTALL_BINARY), int timeoutMs = 30000);
     QString daemonFile() const;
@@ -136,27 +140,43 @@ TestInstallCommand::Result TestInstallCommand::install(const QStringList &argume
 // who is then given the home directory and everything in it.
 TestInstallCommand::Result TestInstallCommand::installAsHomeOwner(const QStringList &arguments)
 {
-    QProcess process;
-    if (::geteuid() == 0) {
-        const passwd *nobody = ::getpwnam("nobody");
-        if (!nobody)
-            return {};
-        const uid_t uid = nobody->pw_uid;
-        const gid_t gid = nobody->pw_gid;
-        // The settings store refuses a settings file it may not look for, so the user gets its
-        // config directory as well as its home.
-        for (const QString &tree : {m_home->path(), QFileInfo(m_dirs->configHome()).path()}) {
-            QDirIterator entries(tree, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                 QDirIterator::Subdirectories);
-            while (entries.hasNext())
-                (void)::lchown(QFile::encodeName(entries.next()).constData(), uid, gid);
-            (void)::lchown(QFile::encodeName(tree).constData(), uid, gid);
-        }
-        process.setChildProcessModifier([uid, gid] {
-            if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
-                ::_exit(127);
-        });
+    if (::geteuid() != 0)
+        return install(arguments);
+    if (!giveHomeToNobody())
+        return {};
+    return installAsNobody(arguments);
+}
+
+bool TestInstallCommand::giveHomeToNobody()
+{
+    const passwd *nobody = ::getpwnam("nobody");
+    if (!nobody)
+        return false;
+    // The settings store refuses a settings file it may not look for, so the user gets its
+    // config directory as well as its home.
+    for (const QString &tree : {m_home->path(), QFileInfo(m_dirs->configHome()).path()}) {
+        QDirIterator entries(tree, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                             QDirIterator::Subdirectories);
+        while (entries.hasNext())
+            (void)::lchown(QFile::encodeName(entries.next()).constData(), nobody->pw_uid, nobody->pw_gid);
+        (void)::lchown(QFile::encodeName(tree).constData(), nobody->pw_uid, nobody->pw_gid);
     }
+    return true;
+}
+
+// As nobody, with nothing given to nobody beforehand; root only.
+TestInstallCommand::Result TestInstallCommand::installAsNobody(const QStringList &arguments)
+{
+    const passwd *nobody = ::getpwnam("nobody");
+    if (!nobody)
+        return {};
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    QProcess process;
+    process.setChildProcessModifier([uid, gid] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            ::_exit(127);
+    });
     return run(process, arguments);
 }
 
@@ -719,6 +739,63 @@ void TestInstallCommand::showsDaemonRegistration()
         QVERIFY2(result.err.contains(QStringLiteral("cannot read %1").arg(daemonFile())), qPrintable(result.err));
     QVERIFY(QFile::setPermissions(daemonFile(), kOwnerReadWrite));
     QCOMPARE(daemonFileBytes(), file);
+}
+
+void TestInstallCommand::saveByRootLeavesTheFileToItsOwner_data()
+{
+    QTest::addColumn<bool>("daemonSettings");
+    QTest::newRow("settings file") << false;
+    QTest::newRow("~/.xscreensaver") << true;
+}
+
+// sudo keeps HOME, so the tool run by root edits the user's files.
+void TestInstallCommand::saveByRootLeavesTheFileToItsOwner()
+{
+    QFETCH(bool, daemonSettings);
+    if (::geteuid() != 0)
+        QSKIP("only root can save a file that belongs to another user");
+    const passwd *nobody = ::getpwnam("nobody");
+    QVERIFY2(nobody, "needs the user nobody");
+    const QByteArray unticked = sample("saver-unticked.xscreensaver");
+    if (daemonSettings) {
+        writeDaemonFile(unticked);
+        QVERIFY(giveHomeToNobody());
+    } else {
+        QCOMPARE(installAsHomeOwner({QStringLiteral("--interval"), QStringLiteral("5")}).exitCode, 0);
+    }
+    const QString path = daemonSettings ? daemonFile() : m_dirs->settingsFile();
+    const auto ownerOf = [&path] {
+        struct stat status = {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? qMakePair(status.st_uid, status.st_gid)
+                                                                         : qMakePair(uid_t(-1), gid_t(-1));
+    };
+    const auto nobodys = qMakePair(nobody->pw_uid, nobody->pw_gid);
+    QCOMPARE(ownerOf(), nobodys);
+    const QFile::Permissions mode = modeOf(path);
+
+    const Result byRoot = install(daemonSettings ? QStringList{QStringLiteral("--xscreensaver")}
+                                                 : QStringList{QStringLiteral("--interval"), QStringLiteral("10")});
+    QVERIFY2(byRoot.exitCode == 0, qPrintable(byRoot.err));
+    QCOMPARE(ownerOf(), nobodys);
+    QCOMPARE(modeOf(path), mode);
+
+    // The user's next save, with nothing given back to the user in between.
+    if (daemonSettings) {
+        QVERIFY(daemonFileBytes().contains("\n" + kSaverLine + '\n'));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(unticked), unticked.size());
+        file.close();
+        const Result byUser = installAsNobody({QStringLiteral("--xscreensaver")});
+        QVERIFY2(byUser.exitCode == 0, qPrintable(byUser.err));
+        QVERIFY(daemonFileBytes().contains("\n" + kSaverLine + '\n'));
+    } else {
+        QVERIFY(settingsBytes().contains("Interval=10"));
+        const Result byUser = installAsNobody({QStringLiteral("--interval"), QStringLiteral("15")});
+        QVERIFY2(byUser.exitCode == 0, qPrintable(byUser.err));
+        QVERIFY(settingsBytes().contains("Interval=15"));
+    }
+    QCOMPARE(ownerOf(), nobodys);
 }
 
 QTEST_GUILESS_MAIN(TestInstallCommand)

@@ -41,7 +41,7 @@ void TestDesktopConnection::messagesReachThePreviousHandler()
         QCOMPARE(received,
                  (QStringList{QStringLiteral("default: a warning"), QStringLiteral("dravik.lifecycle: lifecycle")}));
 
-        watch.reached();
+        QVERIFY(watch.reached());
         QCOMPARE(received.mid(2),
                  (QStringList{QStringLiteral("qt.qpa.probe: first platform message"),
                               QStringLiteral("qt.qpa.probe: second platform message")}));

@@ -4,6 +4,7 @@
 #include "TestPictures.h"
 #include "XDoTool.h"
 
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
@@ -28,6 +29,8 @@ private slots:
     void previewIsDrawnInsideTheWindowScaledDown();
     void inputOverThePreviewIsLeftAlone();
     void aWindowLargeEnoughShowsTheStackAtItsSizeAndFollowsIt();
+    void aResizedWindowShowsWhatAFreshStartThereShows_data();
+    void aResizedWindowShowsWhatAFreshStartThereShows();
     void destroyingTheWindowEndsTheSaver();
     void copiesInTwoWindowsRunSideBySide();
     void missingPhotographsAreSaidInThePicture();
@@ -37,6 +40,10 @@ private:
     QString openHost(const QRect &geometry);
     void startInto(ProgramProcess &program, const QString &window);
     static QColor pixelAt(const QPoint &point);
+    // The window's picture once the saver shows its first photo there; null if it never does.
+    QImage shownOnceRed(const QRect &geometry);
+    void stop(ProgramProcess &program);
+    void closeHosts();
 
     IsolatedUserDirs m_userDirs;
     QTemporaryDir m_root;
@@ -57,11 +64,7 @@ void TestSaverInAWindow::initTestCase()
 
 void TestSaverInAWindow::cleanup()
 {
-    for (const std::shared_ptr<QProcess> &host : std::as_const(m_hosts)) {
-        host->kill();
-        host->waitForFinished(5000);
-    }
-    m_hosts.clear();
+    closeHosts();
     StoreSaverSettings(QStringLiteral("1"), m_photoDir);
 }
 
@@ -83,6 +86,36 @@ QString TestSaverInAWindow::openHost(const QRect &geometry)
 void TestSaverInAWindow::startInto(ProgramProcess &program, const QString &window)
 {
     QVERIFY(program.start({QStringLiteral("--window-id"), QStringLiteral("0x%1").arg(window.toULongLong(), 0, 16)}));
+}
+
+void TestSaverInAWindow::closeHosts()
+{
+    for (const std::shared_ptr<QProcess> &host : std::as_const(m_hosts)) {
+        host->kill();
+        host->waitForFinished(5000);
+    }
+    m_hosts.clear();
+}
+
+void TestSaverInAWindow::stop(ProgramProcess &program)
+{
+    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
+    QVERIFY(program.waitForExit());
+    QCOMPARE(program.exitCode(), 0);
+}
+
+QImage TestSaverInAWindow::shownOnceRed(const QRect &geometry)
+{
+    // The red photo fills well over a third of the stack at any scale.
+    QDeadlineTimer deadline(10000);
+    while (TestPictures::ShareOfScreenInColour(geometry, Qt::red) < 0.35) {
+        if (deadline.hasExpired())
+            return {};
+        QTest::qWait(50);
+    }
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, geometry.x(), geometry.y(), geometry.width(), geometry.height())
+        .toImage();
 }
 
 QColor TestSaverInAWindow::pixelAt(const QPoint &point)
@@ -155,6 +188,76 @@ void TestSaverInAWindow::aWindowLargeEnoughShowsTheStackAtItsSizeAndFollowsIt()
     QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(geometry.topLeft() + QPoint(880, 300)).rgb(), Qt::red),
                              5000);
     QVERIFY(program.isRunning());
+}
+
+namespace {
+
+// How much of two pictures of one size differs by more than scaling and JPEG colours do.
+double shareThatDiffers(const QImage &one, const QImage &other)
+{
+    if (one.size() != other.size() || one.isNull())
+        return 1.0;
+    int differing = 0;
+    for (int y = 0; y < one.height(); ++y) {
+        for (int x = 0; x < one.width(); ++x)
+            differing += TestPictures::IsColour(one.pixel(x, y), other.pixelColor(x, y), 48) ? 0 : 1;
+    }
+    return double(differing) / (one.width() * one.height());
+}
+
+} // namespace
+
+void TestSaverInAWindow::aResizedWindowShowsWhatAFreshStartThereShows_data()
+{
+    QTest::addColumn<QSize>("from");
+    QTest::addColumn<QSize>("to");
+    // 800 × 600 holds the stack unscaled; 640 × 480 and 400 × 300 take the scaled preview,
+    // 900 × 680 the stack unscaled again.
+    QTest::newRow("800x600 to 640x480") << QSize(800, 600) << QSize(640, 480);
+    QTest::newRow("800x600 to 400x300") << QSize(800, 600) << QSize(400, 300);
+    QTest::newRow("400x300 to 900x680") << QSize(400, 300) << QSize(900, 680);
+    QTest::newRow("400x300 to 640x480") << QSize(400, 300) << QSize(640, 480);
+}
+
+void TestSaverInAWindow::aResizedWindowShowsWhatAFreshStartThereShows()
+{
+    QFETCH(QSize, from);
+    QFETCH(QSize, to);
+    const QPoint place(20, 20);
+    const QRect resized(place, to);
+
+    QImage freshStart;
+    {
+        const QString host = openHost(resized);
+        QVERIFY(!host.isEmpty());
+        ProgramProcess program(m_userDirs.environment());
+        startInto(program, host);
+        freshStart = shownOnceRed(resized);
+        QVERIFY2(!freshStart.isNull(), qPrintable(program.standardError()));
+        stop(program);
+        closeHosts();
+    }
+
+    const QString host = openHost(QRect(place, from));
+    QVERIFY(!host.isEmpty());
+    ProgramProcess program(m_userDirs.environment());
+    startInto(program, host);
+    QVERIFY2(!shownOnceRed(QRect(place, from)).isNull(), qPrintable(program.standardError()));
+    bool done = false;
+    XDoTool::run({QStringLiteral("windowsize"), host, QString::number(to.width()), QString::number(to.height())},
+                 &done);
+    QVERIFY(done);
+
+    const auto differing = [&] {
+        return shareThatDiffers(
+            QGuiApplication::primaryScreen()->grabWindow(0, place.x(), place.y(), to.width(), to.height()).toImage(),
+            freshStart);
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        differing() < 0.01,
+        qPrintable(QStringLiteral("%1 of the picture differs from a fresh start's").arg(differing())), 10000);
+    QVERIFY(program.isRunning());
+    stop(program);
 }
 
 void TestSaverInAWindow::destroyingTheWindowEndsTheSaver()

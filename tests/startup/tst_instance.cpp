@@ -5,7 +5,10 @@
 #include <QtTest>
 
 #include <csignal>
+
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 // Only one copy of the program runs per user, and a lock left behind never blocks it.
@@ -18,6 +21,8 @@ private slots:
     void twoStartedTogetherLeaveExactlyOne();
     void lockOfKilledCopyIsTakenOver();
     void runsAloneWhenNoLockCanBeMade();
+    void somethingElseInTheLocksPlaceIsLeftAlone_data();
+    void somethingElseInTheLocksPlaceIsLeftAlone();
 
 private:
     static bool staysUp(ProgramProcess &program);
@@ -119,6 +124,53 @@ void TestInstance::runsAloneWhenNoLockCanBeMade()
     QVERIFY(program.start());
     QVERIFY(program.waitForStderr(QStringLiteral("running as if alone")));
     QVERIFY(staysUp(program));
+}
+
+void TestInstance::somethingElseInTheLocksPlaceIsLeftAlone_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("symbolic link to a file") << QStringLiteral("symlink") << QStringLiteral("symbolic link");
+    QTest::newRow("symbolic link to nothing") << QStringLiteral("dangling") << QStringLiteral("symbolic link");
+    QTest::newRow("hard link to a file") << QStringLiteral("hardlink") << QStringLiteral("hard link");
+    QTest::newRow("named pipe") << QStringLiteral("fifo") << QStringLiteral("not a regular file");
+}
+
+void TestInstance::somethingElseInTheLocksPlaceIsLeftAlone()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    IsolatedUserDirs dirs;
+    const QString lock = dirs.runtimeDir() + QStringLiteral("/Dravik2001.lock");
+    // Beside the lock, so that a hard link to it can be made.
+    const QString precious = dirs.runtimeDir() + QStringLiteral("/precious");
+    const QByteArray contents = QByteArrayLiteral("nothing may overwrite this\n");
+    if (kind != QStringLiteral("dangling")) {
+        QFile file(precious);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(contents), contents.size());
+    }
+    if (kind == QStringLiteral("hardlink"))
+        QCOMPARE(::link(QFile::encodeName(precious).constData(), QFile::encodeName(lock).constData()), 0);
+    else if (kind == QStringLiteral("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(lock).constData(), 0600), 0);
+    else
+        QVERIFY(QFile::link(precious, lock));
+
+    ProgramProcess program(logging(dirs));
+    QVERIFY(program.start());
+    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
+    if (kind == QStringLiteral("dangling")) {
+        QVERIFY2(!QFileInfo::exists(precious), "the link's target was created");
+    } else {
+        QFile file(precious);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), contents);
+    }
+    const QString log = program.standardError();
+    QVERIFY2(log.contains(QStringLiteral("running as if alone")) && log.contains(reason), qPrintable(log));
+    QVERIFY(QFileInfo(lock).isSymLink() == (kind == QStringLiteral("symlink") || kind == QStringLiteral("dangling")));
+    QVERIFY(program.isRunning());
 }
 
 QTEST_GUILESS_MAIN(TestInstance)

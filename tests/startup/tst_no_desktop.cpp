@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QtTest>
 
-// Started where no desktop can be reached, the program says so in one line and ends with
-// status 1, in both modes, instead of aborting with a core dump.
+// Started where no desktop can be reached, or on one without a single screen, the program says
+// so in one line and ends with status 1, in both modes, instead of aborting with a core dump.
 class TestNoDesktop : public QObject
 {
     Q_OBJECT
@@ -17,6 +17,8 @@ private slots:
 
 private:
     static QString displayWithNothingThere();
+
+    QTemporaryDir m_screens;
 };
 
 // An X display number no server holds: no lock file and no socket. Far above the numbers
@@ -36,32 +38,55 @@ void TestNoDesktop::saysSoAndEnds_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("reason");
 
     const QString nothingThere = displayWithNothingThere();
     QVERIFY(!nothingThere.isEmpty());
     const QString unset = QStringLiteral("DISPLAY and WAYLAND_DISPLAY are not set");
     const QString refused = QStringLiteral("could not connect to display %1").arg(nothingThere);
-    QTest::newRow("saver, no DISPLAY") << QStringList{} << QString() << unset;
-    QTest::newRow("settings, no DISPLAY") << QStringList{QStringLiteral("/c")} << QString() << unset;
-    QTest::newRow("saver, nothing at DISPLAY") << QStringList{} << nothingThere << refused;
-    QTest::newRow("settings, nothing at DISPLAY") << QStringList{QStringLiteral("/c")} << nothingThere << refused;
+    const QString unreachable = QStringLiteral("Dravik2001: no desktop could be reached");
+    QTest::newRow("saver, no DISPLAY") << QStringList{} << QString() << QString() << unreachable << unset;
+    QTest::newRow("settings, no DISPLAY")
+        << QStringList{QStringLiteral("/c")} << QString() << QString() << unreachable << unset;
+    QTest::newRow("saver, nothing at DISPLAY") << QStringList{} << nothingThere << QString() << unreachable << refused;
+    QTest::newRow("settings, nothing at DISPLAY")
+        << QStringList{QStringLiteral("/c")} << nothingThere << QString() << unreachable << refused;
+
+    // The offscreen platform with an empty list of screens: reached, but nowhere to show a window.
+    QVERIFY(m_screens.isValid());
+    const QString none = m_screens.filePath(QStringLiteral("no-screens.json"));
+    QFile file(none);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("{ \"screens\": [] }\n") > 0);
+    file.close();
+    const QString noScreens = QStringLiteral("offscreen:configfile=") + none;
+    const QString noScreen = QStringLiteral("Dravik2001: the desktop has no screen to show a window on");
+    QTest::newRow("saver, no screens") << QStringList{} << QString() << noScreens << noScreen << QString();
+    QTest::newRow("settings, no screens")
+        << QStringList{QStringLiteral("/c")} << QString() << noScreens << noScreen << QString();
 }
 
 void TestNoDesktop::saysSoAndEnds()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, display);
+    QFETCH(QString, platform);
+    QFETCH(QString, line);
     QFETCH(QString, reason);
 
     IsolatedUserDirs dirs;
     QProcessEnvironment environment = dirs.environment();
-    // The program's own choice of platform, as on a desktop, not the tests' offscreen one.
+    // The program's own choice of platform, as on a desktop, not the tests' offscreen one,
+    // unless the row names one.
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("DISPLAY"));
     if (!display.isEmpty())
         environment.insert(QStringLiteral("DISPLAY"), display);
+    if (!platform.isEmpty())
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
 
     ProgramProcess program(environment);
@@ -73,7 +98,7 @@ void TestNoDesktop::saysSoAndEnds()
 
     const QStringList lines = log.trimmed().split(QLatin1Char('\n'));
     QVERIFY2(lines.size() == 1, qPrintable(log));
-    QVERIFY2(lines.first().startsWith(QStringLiteral("Dravik2001: no desktop could be reached")), qPrintable(log));
+    QVERIFY2(lines.first().startsWith(line), qPrintable(log));
     QVERIFY2(lines.first().contains(reason), qPrintable(log));
 }
 

@@ -2,6 +2,7 @@
 
 #include "DaemonProgramsList.h"
 #include "InstallCommand.h"
+#include "platform/FileOwner.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,13 +52,15 @@ std::optional<QByteArray> readIfPresent(const QString &path)
 
 // QSaveFile writes a temporary file beside the target and renames it over it; it keeps the
 // old file's permissions, writes through a symbolic link to its target and refuses a file
-// that is read-only, all of which the tests hold it to.
+// that is read-only, all of which the tests hold it to. The owner it leaves to us.
 void replaceFile(const QString &path, const QByteArray &text)
 {
     QSaveFile file(path);
     // commit() alone would miss a failing last flush and put a short file in place.
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.flush())
         failWrite(path, file.errorString());
+    if (!KeepOwnerOf(QFileInfo(path).canonicalFilePath(), file.handle()))
+        failWrite(path, QStringLiteral("cannot keep its owner and group: %1").arg(qt_error_string(errno)));
     if (::fsync(file.handle()) != 0)
         failWrite(path, qt_error_string(errno));
     if (!file.commit())
