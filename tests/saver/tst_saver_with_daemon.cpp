@@ -114,6 +114,24 @@ bool chownTree(const QString &path, uid_t uid, gid_t gid)
     return true;
 }
 
+// What the kernel says of each process, for a failure report: its parent, state and threads.
+QString describeProcesses(const QList<pid_t> &pids)
+{
+    QStringList lines;
+    for (const pid_t pid : pids) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        QStringList facts{QStringLiteral("pid %1:").arg(pid)};
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : status.readAll().split('\n')) {
+                if (line.startsWith("State:") || line.startsWith("PPid:") || line.startsWith("Threads:"))
+                    facts << QString::fromLatin1(line.simplified());
+            }
+        }
+        lines << facts.join(QLatin1Char(' '));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 bool processExists(pid_t pid)
 {
     return ::kill(pid, 0) == 0 || errno == EPERM;
@@ -401,7 +419,7 @@ void TestSaverWithDaemon::activate(Activation *activation)
     // The one process of our saver, as the user, the one the daemon says it started.
     QList<pid_t> savers;
     QTRY_VERIFY2_WITH_TIMEOUT(!(savers = runningSavers()).isEmpty(), "the daemon started no saver", 20000);
-    QCOMPARE(savers.size(), 1);
+    QVERIFY2(savers.size() == 1, qPrintable(QStringLiteral("not one saver:\n") + describeProcesses(savers)));
     m_savers.append(savers.constFirst());
     QTRY_VERIFY_WITH_TIMEOUT(startedSaver(logOffset).pid != 0, 10000);
     *activation = startedSaver(logOffset);
