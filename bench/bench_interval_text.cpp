@@ -3,7 +3,7 @@
 //
 //   bench_interval_text [QtTest options, e.g. -iterations 1000]
 
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 #include "settings/Interval.h"
 
 #include <QTest>

@@ -7,8 +7,8 @@
 // Makes its own camera-like photos in a temporary directory. Times are medians of several runs in this
 // process after one warm-up, with the file in the page cache.
 
-#include "platform/JpegStructure.h"
-#include "platform/PictureLoader.h"
+#include "platform/pictures/JpegStructure.h"
+#include "platform/pictures/PictureLoader.h"
 #include "saver_cycle/PhotoLikePicture.h"
 
 #include <QCoreApplication>

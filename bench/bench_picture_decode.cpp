@@ -10,7 +10,7 @@
 // space; getrusage's ru_maxrss would not do, since it starts from the parent's peak at the
 // fork, and the parent has just drawn a 24-megapixel picture.
 
-#include "platform/PictureLoader.h"
+#include "platform/pictures/PictureLoader.h"
 
 #include "ProcessUsage.h"
 

@@ -1,10 +1,10 @@
 #include "saver_cycle/SaverSetup.h"
 
 #include "ApplicationTitle.h"
-#include "platform/RuntimeError.h"
-#include "platform/SettingsStore.h"
+#include "platform/runtime/RuntimeError.h"
 #include "saver_cycle/CannotMeasure.h"
 #include "settings/ProgramSettings.h"
+#include "settings/store/SettingsStore.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/DirectoryEnumeration.h"
-#include "platform/HostWindow.h"
-#include "platform/Window.h"
+#include "platform/desktop/HostWindow.h"
+#include "platform/desktop/Window.h"
+#include "platform/files/DirectoryEnumeration.h"
 #include "saver/DismissalRules.h"
 #include "saver/PhotoCycle.h"
 #include "saver/SaverLayout.h"

@@ -1,6 +1,6 @@
 #include "saver/PhotoCaption.h"
 
-#include "platform/FileName.h"
+#include "platform/files/FileName.h"
 
 #include <array>
 

@@ -1,8 +1,8 @@
 #include "saver/PhotoCycle.h"
 
-#include "platform/DirectoryEnumeration.h"
-#include "platform/DirectoryListing.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/DirectoryEnumeration.h"
+#include "platform/files/DirectoryListing.h"
+#include "platform/runtime/RuntimeError.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "saver/PhotoDecoding.h"
 
-#include "platform/App.h"
-#include "platform/FileIdentity.h"
-#include "platform/LoadStop.h"
-#include "platform/PictureLoader.h"
+#include "platform/files/FileIdentity.h"
+#include "platform/pictures/LoadStop.h"
+#include "platform/pictures/PictureLoader.h"
+#include "platform/runtime/App.h"
 
 #include <QDebug>
 

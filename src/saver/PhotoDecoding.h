@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/LoadStop.h"
-#include "platform/RuntimeError.h"
+#include "platform/pictures/LoadStop.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QImage>
 #include <QObject>

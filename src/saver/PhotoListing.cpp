@@ -1,7 +1,7 @@
 #include "saver/PhotoListing.h"
 
-#include "platform/App.h"
-#include "platform/FileIdentity.h"
+#include "platform/files/FileIdentity.h"
+#include "platform/runtime/App.h"
 
 #include <QDebug>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DirectoryListing.h"
+#include "platform/files/DirectoryListing.h"
 
 #include <QObject>
 #include <QString>

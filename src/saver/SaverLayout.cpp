@@ -1,7 +1,7 @@
 #include "saver/SaverLayout.h"
 
-#include "platform/Geometry.h"
-#include "platform/RuntimeError.h"
+#include "platform/desktop/Geometry.h"
+#include "platform/runtime/RuntimeError.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "saver/ScaledPreview.h"
 
-#include "platform/HostWindow.h"
+#include "platform/desktop/HostWindow.h"
 #include "saver/SaverLayout.h"
 
 #include <QCloseEvent>

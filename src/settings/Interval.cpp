@@ -1,6 +1,6 @@
 #include "settings/Interval.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QStringView>
 

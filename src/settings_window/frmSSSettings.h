@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Window.h"
+#include "platform/desktop/Window.h"
 
 class CommandButton3D;
 class ImageElement;

@@ -1,9 +1,9 @@
 #include "startup/Module1.h"
 
-#include "platform/App.h"
-#include "platform/HostWindow.h"
-#include "platform/Panel3D.h"
-#include "platform/ProgramEnd.h"
+#include "platform/controls/Panel3D.h"
+#include "platform/desktop/HostWindow.h"
+#include "platform/process/ProgramEnd.h"
+#include "platform/runtime/App.h"
 #include "saver/Form1.h"
 #include "settings/ProgramSettings.h"
 #include "settings_window/frmSSSettings.h"

@@ -1,10 +1,10 @@
 #include "ApplicationTitle.h"
 #include "FakeSaver.h"
-#include "platform/SettingsStore.h"
 #include "saver_cycle/CannotMeasure.h"
 #include "saver_cycle/SaverMeasurements.h"
 #include "saver_cycle/SaverSetup.h"
 #include "settings/ProgramSettings.h"
+#include "settings/store/SettingsStore.h"
 
 #include <QTest>
 

@@ -2,9 +2,9 @@
 #include "IsolatedUserDirs.h"
 #include "ScanBomb.h"
 #include "TestPictures.h"
-#include "platform/FileName.h"
-#include "platform/SettingsStore.h"
+#include "platform/files/FileName.h"
 #include "settings/ProgramSettings.h"
+#include "settings/store/SettingsStore.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "platform/App.h"
-#include "platform/DesktopConnection.h"
+#include "platform/process/DesktopConnection.h"
+#include "platform/runtime/App.h"
 
 #include <QLoggingCategory>
 #include <QtTest>

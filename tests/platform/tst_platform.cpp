@@ -1,7 +1,7 @@
-#include "platform/App.h"
-#include "platform/Geometry.h"
-#include "platform/RuntimeError.h"
-#include "platform/Timer.h"
+#include "platform/desktop/Geometry.h"
+#include "platform/desktop/Timer.h"
+#include "platform/runtime/App.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QSignalSpy>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #include "SaverSettings.h"
 
 #include "ApplicationTitle.h"
-#include "platform/SettingsStore.h"
 #include "settings/ProgramSettings.h"
+#include "settings/store/SettingsStore.h"
 
 #include <QFile>
 

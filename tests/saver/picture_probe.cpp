@@ -7,9 +7,9 @@
 // each load: "ok <width> <height> <peak KiB>" or "error <number> <peak KiB> <message>".
 // The peak is the kernel's VmHWM, the most memory this process has held so far.
 
-#include "platform/FileName.h"
-#include "platform/PictureLoader.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/FileName.h"
+#include "platform/pictures/PictureLoader.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include "ProcessUsage.h"
 

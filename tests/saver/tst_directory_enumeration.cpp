@@ -1,8 +1,8 @@
-#include "platform/DirectoryEnumeration.h"
-#include "platform/DirectoryListing.h"
-#include "platform/FileName.h"
-#include "platform/FileNamePattern.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/DirectoryEnumeration.h"
+#include "platform/files/DirectoryListing.h"
+#include "platform/files/FileName.h"
+#include "platform/files/FileNamePattern.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QDir>
 #include <QDirIterator>

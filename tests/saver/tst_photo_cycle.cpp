@@ -1,6 +1,6 @@
-#include "platform/DirectoryEnumeration.h"
-#include "platform/DirectoryListing.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/DirectoryEnumeration.h"
+#include "platform/files/DirectoryListing.h"
+#include "platform/runtime/RuntimeError.h"
 #include "saver/PhotoCycle.h"
 
 #include <QDir>

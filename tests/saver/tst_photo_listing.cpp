@@ -1,5 +1,5 @@
-#include "platform/DirectoryListing.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/DirectoryListing.h"
+#include "platform/runtime/RuntimeError.h"
 #include "saver/PhotoListing.h"
 
 #include <QDir>

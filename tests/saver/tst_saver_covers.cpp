@@ -1,7 +1,7 @@
 #include "IsolatedUserDirs.h"
 #include "SaverSettings.h"
-#include "platform/Geometry.h"
-#include "platform/Panel3D.h"
+#include "platform/controls/Panel3D.h"
+#include "platform/desktop/Geometry.h"
 #include "saver/Form1.h"
 
 #include <QApplication>

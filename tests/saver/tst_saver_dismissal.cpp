@@ -1,8 +1,8 @@
 #include "IsolatedUserDirs.h"
 #include "SaverSettings.h"
-#include "platform/ImageElement.h"
-#include "platform/Panel3D.h"
-#include "platform/Timer.h"
+#include "platform/controls/ImageElement.h"
+#include "platform/controls/Panel3D.h"
+#include "platform/desktop/Timer.h"
 #include "saver/Form1.h"
 
 #include <QCursor>

@@ -1,4 +1,4 @@
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 #include "saver/SaverLayout.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "ScanBomb.h"
-#include "platform/JpegStructure.h"
+#include "platform/pictures/JpegStructure.h"
 
 #include <QBuffer>
 #include <QImage>

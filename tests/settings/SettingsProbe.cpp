@@ -6,9 +6,9 @@
 // Output is UTF-8 between brackets so that blanks show. A run-time error is printed to stderr and
 // its number becomes the exit code.
 #include "ApplicationTitle.h"
-#include "platform/RuntimeError.h"
-#include "platform/SettingsStore.h"
+#include "platform/runtime/RuntimeError.h"
 #include "settings/ProgramSettings.h"
+#include "settings/store/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 #include "settings/Interval.h"
 
 #include <QtTest>

@@ -1,9 +1,9 @@
 #include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
-#include "platform/FileName.h"
-#include "platform/RuntimeError.h"
-#include "platform/SettingsStore.h"
+#include "platform/files/FileName.h"
+#include "platform/runtime/RuntimeError.h"
 #include "settings/ProgramSettings.h"
+#include "settings/store/SettingsStore.h"
 
 #include <QDateTime>
 #include <QDir>

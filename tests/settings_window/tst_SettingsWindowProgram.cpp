@@ -2,7 +2,7 @@
 #include "ProgramProcess.h"
 #include "SettingsProbeClient.h"
 #include "XDoTool.h"
-#include "platform/Geometry.h"
+#include "platform/desktop/Geometry.h"
 
 #include <QFile>
 #include <QtTest>

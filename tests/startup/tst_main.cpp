@@ -1,7 +1,7 @@
 #include "IsolatedUserDirs.h"
-#include "platform/App.h"
-#include "platform/ProgramEnd.h"
-#include "platform/ShowCursor.h"
+#include "platform/desktop/ShowCursor.h"
+#include "platform/process/ProgramEnd.h"
+#include "platform/runtime/App.h"
 #include "settings/ProgramSettings.h"
 #include "startup/Module1.h"
 

@@ -2,7 +2,7 @@
 
 #include "DaemonProgramsList.h"
 #include "InstallCommand.h"
-#include "platform/FileOwner.h"
+#include "platform/files/FileOwner.h"
 
 #include <QDir>
 #include <QFile>

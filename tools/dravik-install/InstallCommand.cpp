@@ -3,11 +3,11 @@
 #include "DaemonRegistration.h"
 #include "PhotoDirectoryCheck.h"
 #include "ReadableName.h"
-#include "platform/App.h"
-#include "platform/RuntimeError.h"
-#include "platform/SettingsStore.h"
+#include "platform/runtime/App.h"
+#include "platform/runtime/RuntimeError.h"
 #include "settings/Interval.h"
 #include "settings/ProgramSettings.h"
+#include "settings/store/SettingsStore.h"
 
 #include <QTextStream>
 

@@ -1,11 +1,11 @@
 #include "PhotoDirectoryCheck.h"
 
 #include "ReadableName.h"
-#include "platform/DirectoryEnumeration.h"
-#include "platform/FileName.h"
-#include "platform/LoadStop.h"
-#include "platform/PictureLoader.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/DirectoryEnumeration.h"
+#include "platform/files/FileName.h"
+#include "platform/pictures/LoadStop.h"
+#include "platform/pictures/PictureLoader.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QDir>
 #include <QFileInfo>

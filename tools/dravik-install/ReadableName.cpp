@@ -1,6 +1,6 @@
 #include "ReadableName.h"
 
-#include "platform/FileName.h"
+#include "platform/files/FileName.h"
 
 namespace ReadableName {
 

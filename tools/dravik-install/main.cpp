@@ -1,6 +1,6 @@
 #include "InstallCommand.h"
-#include "platform/App.h"
-#include "platform/FileName.h"
+#include "platform/files/FileName.h"
+#include "platform/runtime/App.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

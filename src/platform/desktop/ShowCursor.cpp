@@ -1,0 +1,45 @@
+#include "platform/desktop/ShowCursor.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace {
+
+int displayCount = 0;
+
+void applyVisibility(bool wasHidden, bool isHidden)
+{
+    if (wasHidden == isHidden || !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    if (isHidden)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+} // namespace
+
+int ShowCursor(int show)
+{
+    const bool wasHidden = displayCount < 0;
+    displayCount += show != 0 ? 1 : -1;
+    applyVisibility(wasHidden, displayCount < 0);
+    return displayCount;
+}
+
+ShownPointer::ShownPointer()
+{
+    if (displayCount >= 0 || !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    m_overridden = true;
+}
+
+ShownPointer::~ShownPointer()
+{
+    // The override cursors are a stack: this pops the arrow, or, if the count rose to shown
+    // meanwhile and popped the arrow, the blank one beneath it. Either way the pointer then
+    // follows the count again.
+    if (m_overridden)
+        QGuiApplication::restoreOverrideCursor();
+}

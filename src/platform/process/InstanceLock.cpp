@@ -1,0 +1,87 @@
+#include "platform/process/InstanceLock.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kLockFileName = QStringLiteral("Dravik2001.lock");
+
+void warnRunningAlone(const QString &path, const char *reason)
+{
+    std::fprintf(stderr, "Dravik2001: cannot create the instance lock %s (%s); running as if alone.\n",
+                 qPrintable(path), reason);
+}
+
+// Only a file of our own making is locked and written: a link or another file put in its place
+// (by mistake or on purpose) must not have the process id written into whatever it leads to.
+const char *whyNotOurs(int fd)
+{
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0)
+        return std::strerror(errno);
+    if (!S_ISREG(status.st_mode))
+        return "it is not a regular file";
+    if (status.st_uid != ::geteuid())
+        return "it belongs to another user";
+    if (status.st_nlink != 1)
+        return "it has more than one name (a hard link)";
+    return nullptr;
+}
+
+} // namespace
+
+QString InstanceLock::defaultRuntimeDirectory()
+{
+    const QString fromEnvironment = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+}
+
+InstanceLock::InstanceLock(const QString &runtimeDirectory)
+{
+    const QString path = QDir(runtimeDirectory).filePath(kLockFileName);
+    QDir().mkpath(runtimeDirectory);
+    // No link is followed, and a named pipe or device put there does not block the open.
+    m_fd = ::open(QFile::encodeName(path).constData(),
+                  O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    if (m_fd < 0) {
+        warnRunningAlone(path, errno == ELOOP ? "it is a symbolic link" : std::strerror(errno));
+        return;
+    }
+    if (const char *reason = whyNotOurs(m_fd)) {
+        ::close(m_fd);
+        m_fd = -1;
+        warnRunningAlone(path, reason);
+        return;
+    }
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+        // The process id in the file is for people looking at it; the lock is what counts.
+        const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
+        if (::ftruncate(m_fd, 0) != 0 || ::write(m_fd, pid.constData(), static_cast<size_t>(pid.size())) < 0)
+            std::fprintf(stderr, "Dravik2001: cannot write %s: %s\n", qPrintable(path), std::strerror(errno));
+        return;
+    }
+    const int error = errno;
+    ::close(m_fd);
+    m_fd = -1;
+    if (error == EWOULDBLOCK)
+        m_anotherRuns = true;
+    else
+        warnRunningAlone(path, std::strerror(error));
+}
+
+InstanceLock::~InstanceLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}

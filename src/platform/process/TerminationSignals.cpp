@@ -1,0 +1,136 @@
+#include "platform/process/TerminationSignals.h"
+
+#include "platform/runtime/App.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QScopeGuard>
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::array kSignals = {SIGTERM, SIGINT, SIGHUP};
+
+// [0] is written by the signal handler, [1] is read on the user-interface thread.
+int socketEnds[2] = {-1, -1};
+struct sigaction previousActions[kSignals.size()];
+
+extern "C" void onTerminationSignal(int signalNumber)
+{
+    const int savedErrno = errno;
+    const auto byte = static_cast<unsigned char>(signalNumber);
+    // Non-blocking: if the pair is somehow full, the signals already queued close the
+    // program anyway.
+    [[maybe_unused]] const ssize_t written = ::write(socketEnds[0], &byte, 1);
+    errno = savedErrno;
+}
+
+sigset_t terminationSignalSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signalNumber : kSignals)
+        sigaddset(&set, signalNumber);
+    return set;
+}
+
+// A signal held back meanwhile is delivered now, to the handler if it is in place.
+void letThrough()
+{
+    const sigset_t set = terminationSignalSet();
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+void reportSetupFailure(const char *what)
+{
+    std::fprintf(stderr, "Dravik2001: cannot catch termination signals (%s: %s); they end the program at once.\n", what,
+                 std::strerror(errno));
+}
+
+} // namespace
+
+void TerminationSignals::holdBack()
+{
+    const sigset_t set = terminationSignalSet();
+    if (const int error = ::pthread_sigmask(SIG_BLOCK, &set, nullptr); error != 0) {
+        errno = error;
+        reportSetupFailure("pthread_sigmask");
+    }
+}
+
+TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
+{
+    Q_ASSERT_X(socketEnds[0] < 0, "TerminationSignals", "only one instance may exist");
+    const auto released = qScopeGuard(letThrough);
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, socketEnds) != 0) {
+        reportSetupFailure("socketpair");
+        socketEnds[0] = socketEnds[1] = -1;
+        return;
+    }
+
+    m_notifier = new QSocketNotifier(socketEnds[1], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::drain);
+
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (size_t i = 0; i < kSignals.size(); ++i) {
+        if (::sigaction(kSignals[i], &action, &previousActions[i]) != 0)
+            reportSetupFailure("sigaction");
+    }
+    m_installed = true;
+}
+
+TerminationSignals::~TerminationSignals()
+{
+    if (!m_installed)
+        return;
+    for (size_t i = 0; i < kSignals.size(); ++i)
+        ::sigaction(kSignals[i], &previousActions[i], nullptr);
+    delete m_notifier;
+    ::close(socketEnds[0]);
+    ::close(socketEnds[1]);
+    socketEnds[0] = socketEnds[1] = -1;
+}
+
+void TerminationSignals::drain()
+{
+    unsigned char byte = 0;
+    bool received = false;
+    while (::read(socketEnds[1], &byte, 1) == 1) {
+        received = true;
+        qCDebug(lcLifecycle) << "signal" << int(byte);
+    }
+    if (received)
+        closeProgram();
+}
+
+void TerminationSignals::closeProgram()
+{
+    // Message boxes first: each one runs its own event loop inside a handler of the window
+    // beneath it, and closing it lets that handler return.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        windows.append(window);
+    for (const QPointer<QWidget> &window : windows) {
+        if (window && window->isVisible() && window->isModal())
+            window->close();
+    }
+    for (const QPointer<QWidget> &window : windows) {
+        if (window && window->isVisible())
+            window->close();
+    }
+    QCoreApplication::exit(0);
+}
