@@ -11,7 +11,7 @@ packages=(
   xvfb xauth xdotool x11-utils openbox wmctrl
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps
   dpkg-dev file desktop-file-utils libxml2-utils appstream
-  xscreensaver procps util-linux
+  xscreensaver procps util-linux gdb
   libjpeg-turbo-progs
 )
 

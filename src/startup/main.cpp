@@ -3,6 +3,7 @@
 #include "platform/process/DesktopConnection.h"
 #include "platform/process/InstanceLock.h"
 #include "platform/process/ProgramEnd.h"
+#include "platform/process/SessionBus.h"
 #include "platform/process/TerminationSignals.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RuntimeError.h"
@@ -34,6 +35,7 @@ int main(int argc, char **argv)
         IsSettingsMode(commandLine) ? SaverTarget() : SaverTargetFrom(App::argumentsFrom(argc, argv), daemonWindow());
     if (!target.warning.isEmpty())
         std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(target.warning));
+    KeepFromStartingASessionBus();
     DesktopConnectionWatch desktopConnection;
     Application application(argc, argv);
     if (!desktopConnection.reached())

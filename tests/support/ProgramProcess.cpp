@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 
 #include <csignal>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -62,11 +63,34 @@ bool ProgramProcess::waitForStderr(const QString &text, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!standardError().contains(text)) {
-        if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
+        if (m_process.state() == QProcess::NotRunning)
             return standardError().contains(text);
+        if (deadline.hasExpired()) {
+            if (standardError().contains(text))
+                return true;
+            printStacks();
+            return false;
+        }
         m_process.waitForReadyRead(50);
     }
     return true;
+}
+
+void ProgramProcess::printStacks() const
+{
+    // A program that does not say what it was expected to is shown with where each of its
+    // threads is, so that a failure on a machine nobody can log into still tells why.
+    QProcess debugger;
+    debugger.start(QStringLiteral("gdb"),
+                   {QStringLiteral("-p"), QString::number(m_process.processId()), QStringLiteral("-batch"),
+                    QStringLiteral("-nx"), QStringLiteral("-ex"), QStringLiteral("thread apply all bt")});
+    if (!debugger.waitForFinished(60000)) {
+        debugger.kill();
+        debugger.waitForFinished();
+    }
+    // QtTest cuts a failure's message short, so the stacks go to this test's standard error.
+    const QByteArray stacks = debugger.readAllStandardOutput() + debugger.readAllStandardError();
+    std::fprintf(stderr, "--- where the program's threads were ---\n%s--- end of stacks ---\n", stacks.constData());
 }
 
 bool ProgramProcess::waitForExit(int timeoutMs)

@@ -22,7 +22,8 @@ public:
     bool setStandardErrorToClosedPipe();
     // Starts the program with the given arguments; false when it could not be started.
     bool start(const QStringList &arguments = {});
-    // Waits until standard error holds text, or the timeout runs out.
+    // Waits until standard error holds text, or the timeout runs out. On a timeout, where
+    // the program's threads were goes to this test's standard error.
     bool waitForStderr(const QString &text, int timeoutMs = 10000);
     // Waits for the process to end; false on timeout.
     bool waitForExit(int timeoutMs = 10000);
@@ -34,6 +35,8 @@ public:
     QString standardError();
 
 private:
+    void printStacks() const;
+
     QProcess m_process;
     QString m_stderr;
     // The writing end of the closed pipe, handed to the program at start.

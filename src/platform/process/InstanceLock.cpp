@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,7 +63,12 @@ InstanceLock::InstanceLock(const QString &runtimeDirectory)
         warnRunningAlone(path, reason);
         return;
     }
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+    // A record lock, not flock(): a child forked by a library (a helper it starts) inherits an
+    // flock() and keeps it after this process has gone, which would block every later copy.
+    struct flock wholeFile = {};
+    wholeFile.l_type = F_WRLCK;
+    wholeFile.l_whence = SEEK_SET;
+    if (::fcntl(m_fd, F_SETLK, &wholeFile) == 0) {
         // The process id in the file is for people looking at it; the lock is what counts.
         const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
         if (::ftruncate(m_fd, 0) != 0 || ::write(m_fd, pid.constData(), static_cast<size_t>(pid.size())) < 0)
@@ -74,7 +78,7 @@ InstanceLock::InstanceLock(const QString &runtimeDirectory)
     const int error = errno;
     ::close(m_fd);
     m_fd = -1;
-    if (error == EWOULDBLOCK)
+    if (error == EAGAIN || error == EACCES)
         m_anotherRuns = true;
     else
         warnRunningAlone(path, std::strerror(error));

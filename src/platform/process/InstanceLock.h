@@ -5,7 +5,8 @@
 // The previous-instance flag: an exclusive lock on a file in the per-user runtime
 // directory, held for the life of the process. The kernel drops the lock when the process
 // ends, however it ends, so a copy that crashed or was killed never blocks the next one,
-// and two copies started at the same instant cannot both get it.
+// and two copies started at the same instant cannot both get it. The lock is the process's
+// own: a child it forks does not hold it.
 class InstanceLock
 {
 public:
