@@ -1,10 +1,8 @@
 #include "saver_cycle/SaverSetup.h"
 
-#include "ApplicationTitle.h"
 #include "platform/runtime/RuntimeError.h"
 #include "saver_cycle/CannotMeasure.h"
 #include "settings/ProgramSettings.h"
-#include "settings/store/SettingsStore.h"
 
 #include <QFileInfo>
 
@@ -31,8 +29,8 @@ QProcessEnvironment SaverSetup::environment() const
 void SaverSetup::storeSettings(int intervalSeconds) const
 {
     try {
-        SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QString::number(intervalSeconds));
-        SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::DraviksDir, m_photoDir);
+        ProgramSettings::SaveInterval(QString::number(intervalSeconds));
+        ProgramSettings::SavePhotoDirectory(m_photoDir);
     } catch (const RuntimeError &error) {
         throw CannotMeasure{QStringLiteral("the saver's settings could not be written: %1").arg(error.message())};
     }

@@ -22,7 +22,6 @@
 #include "saver/ScreenCovers.h"
 #include "settings/Interval.h"
 #include "settings/ProgramSettings.h"
-#include "settings/store/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -185,13 +184,10 @@ Form1::~Form1()
 
 void Form1::Form_Load()
 {
-    const QString application = App::Title();
-    IntervalSeconds = IntervalFromText(
-        GetSetting(application, SettingNames::Section, SettingNames::Interval, SettingNames::IntervalDefault));
+    IntervalSeconds = IntervalFromText(ProgramSettings::IntervalText());
     Timer1->setInterval(
         CheckedMultiply(IntervalSeconds, kMillisecondsPerSecond, QStringLiteral("IntervalSeconds * 1000")));
-    PhotoDir =
-        GetSetting(application, SettingNames::Section, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
+    PhotoDir = ProgramSettings::PhotoDirectory();
 
     layOut();
     // So that the first tick, too, finds the directory listed and its photo decoded.

@@ -7,10 +7,8 @@
 #include "platform/controls/SpinButton.h"
 #include "platform/desktop/Geometry.h"
 #include "platform/desktop/MessageBox.h"
-#include "platform/runtime/App.h"
 #include "settings/Interval.h"
 #include "settings/ProgramSettings.h"
-#include "settings/store/SettingsStore.h"
 #include "settings_window/SettingsHelp.h"
 
 #include <QLabel>
@@ -146,7 +144,7 @@ void frmSSSettings::SpinInterval_Up()
 
 void frmSSSettings::SSCommand4_Click()
 {
-    SaveSetting(App::Title(), SettingNames::Section, SettingNames::Interval, IntervalSecondsText(IntervalMs));
+    ProgramSettings::SaveInterval(IntervalSecondsText(IntervalMs));
 }
 
 void frmSSSettings::SSCommand5_Click()

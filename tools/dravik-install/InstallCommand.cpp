@@ -50,9 +50,8 @@ QString quoted(const QString &value)
     return QLatin1Char('"') + value + QLatin1Char('"');
 }
 
-void showSetting(QTextStream &out, const QString &key, const QString &defaultValue)
+void showSetting(QTextStream &out, const QString &key, const std::optional<QString> &value, const QString &defaultValue)
 {
-    const std::optional<QString> value = StoredSetting(App::Title(), SettingNames::Section, key);
     if (value)
         out << key << ": " << ReadableName::quoted(*value) << '\n';
     else
@@ -62,8 +61,9 @@ void showSetting(QTextStream &out, const QString &key, const QString &defaultVal
 int show(QTextStream &out, QTextStream &err)
 {
     out << "Settings file: " << SettingsFilePath(App::Title()) << '\n';
-    showSetting(out, SettingNames::Interval, SettingNames::IntervalDefault);
-    showSetting(out, SettingNames::DraviksDir, SettingNames::DraviksDirDefault);
+    showSetting(out, SettingNames::Interval, ProgramSettings::StoredInterval(), SettingNames::IntervalDefault);
+    showSetting(out, SettingNames::DraviksDir, ProgramSettings::StoredPhotoDirectory(),
+                SettingNames::DraviksDirDefault);
     return DaemonRegistration::showRegistration(out, err);
 }
 
@@ -75,7 +75,7 @@ int recordInterval(const QString &seconds, QTextStream &out, QTextStream &err)
             << choices.join(QStringLiteral(", ")) << " seconds.\n";
         return Refused;
     }
-    SaveSetting(App::Title(), SettingNames::Section, SettingNames::Interval, seconds);
+    ProgramSettings::SaveInterval(seconds);
     out << "Interval: " << quoted(seconds) << '\n';
     return Success;
 }
@@ -91,7 +91,7 @@ int recordDirectory(const QString &directory, QTextStream &out, QTextStream &err
     if (!PhotoDirectoryCheck::hasCaptionName(recorded))
         err << "dravik-install: warning: " << ReadableName::of(recorded)
             << " is not named \"draviks\", so the saver cannot decode captions from its file names.\n";
-    SaveSetting(App::Title(), SettingNames::Section, SettingNames::DraviksDir, recorded);
+    ProgramSettings::SavePhotoDirectory(recorded);
     out << "DraviksDir: " << ReadableName::quoted(recorded) << '\n';
     return Success;
 }

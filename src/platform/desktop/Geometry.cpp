@@ -173,16 +173,6 @@ void setTop(QWidget &element, float twips)
     reshape(element, [twips](QRectF &box) { box.moveTop(twips); });
 }
 
-void setWidth(QWidget &element, float twips)
-{
-    reshape(element, [twips](QRectF &box) { box.setWidth(twips); });
-}
-
-void setHeight(QWidget &element, float twips)
-{
-    reshape(element, [twips](QRectF &box) { box.setHeight(twips); });
-}
-
 void setGeometry(QWidget &element, float left, float top, float width, float height)
 {
     place(element, QRectF(left, top, width, height));

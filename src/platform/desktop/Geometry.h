@@ -76,8 +76,6 @@ float Height(const QWidget &element);
 
 void setLeft(QWidget &element, float twips);
 void setTop(QWidget &element, float twips);
-void setWidth(QWidget &element, float twips);
-void setHeight(QWidget &element, float twips);
 void setGeometry(QWidget &element, float left, float top, float width, float height);
 
 } // namespace Element
