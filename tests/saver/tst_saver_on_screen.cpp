@@ -89,7 +89,9 @@ void TestSaverOnScreen::fourthMoveOverThePhotoEnds()
     QVERIFY(XDoTool::mouseMove(50, 700));
     QVERIFY(program.waitForStderr(QStringLiteral("Form_MouseMove: FormMoveCount 1")));
     QCOMPARE(moveCountLines(program.standardError()), 1);
+    // One move at a time: Qt merges the moves that queue up before it reads them.
     QVERIFY(XDoTool::mouseMove(60, 710));
+    QVERIFY(program.waitForStderr(QStringLiteral("FormMoveCount 2")));
     QVERIFY(XDoTool::mouseMove(70, 720));
     QVERIFY(program.waitForStderr(QStringLiteral("FormMoveCount 3")));
 
