@@ -4,7 +4,6 @@
 #include "platform/controls/ImageElement.h"
 #include "platform/controls/Panel3D.h"
 #include "platform/desktop/Geometry.h"
-#include "platform/desktop/HostWindow.h"
 #include "platform/desktop/MessageBox.h"
 #include "platform/desktop/ShowCursor.h"
 #include "platform/desktop/Timer.h"
@@ -14,11 +13,11 @@
 #include "platform/runtime/App.h"
 #include "platform/runtime/RuntimeError.h"
 #include "saver/FailureNotice.h"
+#include "saver/HostedPresentation.h"
 #include "saver/PhotoCaption.h"
 #include "saver/PhotoDecoding.h"
 #include "saver/PhotoListing.h"
 #include "saver/SaverLayout.h"
-#include "saver/ScaledPreview.h"
 #include "saver/ScreenCovers.h"
 #include "settings/Interval.h"
 #include "settings/ProgramSettings.h"
@@ -28,7 +27,6 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScopeGuard>
-#include <QWindow>
 
 #include <utility>
 
@@ -36,7 +34,6 @@ namespace {
 
 constexpr int kDesignIntervalMs = 1000;
 constexpr float kFrameDesignTop = 0;
-const QSize kPreviewScreen(800, 600);
 constexpr qint32 kMillisecondsPerSecond = 1000;
 
 const QString kInitialPhoto = QStringLiteral(":/pictures/photo.jpg");
@@ -97,7 +94,6 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
       Image2(new ImageElement(this)),
       m_covers(new ScreenCovers(this)),
       m_screenChanges(new ScreenChanges(this)),
-      m_host(std::move(host)),
       m_decoding(new PhotoDecoding(this)),
       m_listing(new PhotoListing(this))
 {
@@ -164,23 +160,17 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
     Element::setGeometry(*Image2, 1560, 7690, static_cast<float>(Image2->width()) * twipsPerPixel,
                          static_cast<float>(Image2->height()) * twipsPerPixel);
 
-    if (m_host) {
+    if (host) {
+        m_hosted = std::make_unique<HostedPresentation>(std::move(host), *this, [this] { return stack(); });
         m_failureNotice = new FailureNotice(this);
-        connect(m_host.get(), &HostWindow::resized, this, &Form1::followHost);
-        connect(m_host.get(), &HostWindow::gone, this, &Form1::hostGone);
+        connect(m_hosted.get(), &HostedPresentation::resized, this, &Form1::followHost);
+        connect(m_hosted.get(), &HostedPresentation::gone, this, &Form1::hostGone);
     } else {
         connect(m_screenChanges, &ScreenChanges::primaryChanged, this, &Form1::followPrimaryScreen);
     }
 }
 
-Form1::~Form1()
-{
-    delete m_preview;
-    // This window's native window belongs to the host's; it is taken back before Qt's handle on
-    // the host goes.
-    if (m_embedded && windowHandle())
-        windowHandle()->setParent(nullptr);
-}
+Form1::~Form1() = default;
 
 void Form1::Form_Load()
 {
@@ -223,8 +213,8 @@ void Form1::followPrimaryScreen()
 
 void Form1::maximise()
 {
-    if (m_host) {
-        placeInHost();
+    if (m_hosted) {
+        m_hosted->place();
         return;
     }
     // Over the whole primary screen, panels and task bars included, as a saver must be.
@@ -233,62 +223,22 @@ void Form1::maximise()
 
 ScreenTwips Form1::screenTwips() const
 {
-    if (!m_host)
+    if (!m_hosted)
         return PrimaryScreenTwips();
     // The host is the screen; each read takes its size as last heard.
-    return twipsOfPixels([this] { return hostedSize(); });
+    return twipsOfPixels([this] { return m_hosted->windowSize(); });
 }
 
-bool Form1::hostHoldsTheStack() const
+SaverStack Form1::stack() const
 {
-    const QSize size = m_host->size();
-    return HoldsTheStack({boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)}, twipsOfPixels([size] { return size; }));
-}
-
-QSize Form1::hostedSize() const
-{
-    // A host too small for the stack (a preview) shows it as it would look on an 800 × 600
-    // screen, scaled down.
-    return hostHoldsTheStack() ? m_host->size() : kPreviewScreen;
-}
-
-void Form1::placeInHost()
-{
-    // The host's size alone decides between drawing into it and a scaled preview, at start-up
-    // and after every change of size, so that a host that shrinks or grows shows what a fresh
-    // start into a window of that size would.
-    if (hostHoldsTheStack()) {
-        delete std::exchange(m_preview, nullptr);
-        if (!m_embedded) {
-            m_host->embed(*this);
-            m_embedded = true;
-        }
-    } else if (!m_preview) {
-        if (m_embedded) {
-            Window::setVisible(false);
-            windowHandle()->setParent(nullptr);
-            m_embedded = false;
-        }
-        m_preview = new ScaledPreview(*m_host, *this);
-    }
-    // In twips, as the window's other moves are, so that none of them brings an old size back.
-    const QSize size = hostedSize();
-    const float twipsPerPixel = Screen::of(*this).twipsPerPixel();
-    Element::setGeometry(*this, 0, 0, static_cast<float>(size.width()) * twipsPerPixel,
-                         static_cast<float>(size.height()) * twipsPerPixel);
+    return {boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)};
 }
 
 void Form1::followHost()
 {
-    qCDebug(lcLifecycle) << "Form1 follows its host's size" << m_host->size();
-    const bool shown = m_preview ? m_preview->isVisible() : isVisible();
-    const bool wasPreview = m_preview;
-    // The layout reads the size of the screen it lays out for, which a change of mode changes.
-    placeInHost();
+    qCDebug(lcLifecycle) << "Form1 follows its host's size" << m_hosted->host().size();
     Element::setTop(*SSPanel1, kFrameDesignTop);
     layOut();
-    if (bool(m_preview) != wasPreview)
-        setVisible(shown);
 }
 
 void Form1::hostGone()
@@ -299,9 +249,8 @@ void Form1::hostGone()
 
 void Form1::setVisible(bool visible)
 {
-    // A preview shows a scaled picture of this window inside the host, never the window.
-    if (m_preview)
-        m_preview->setVisible(visible);
+    if (m_hosted)
+        m_hosted->setVisible(visible);
     else
         Window::setVisible(visible);
 }
@@ -311,7 +260,7 @@ void Form1::showEvent(QShowEvent *event)
     Window::showEvent(event);
     // In another program's window the pointer, the keyboard and the other screens are that
     // program's business.
-    if (m_host)
+    if (m_hosted)
         return;
     if (!m_shownBefore) {
         m_shownBefore = true;
@@ -459,8 +408,8 @@ void Form1::finishTick(TickStep step)
         return;
     if (step == TickStep::Failed)
         showFailure();
-    if (m_preview)
-        m_preview->refresh();
+    if (m_hosted)
+        m_hosted->refresh();
 }
 
 void Form1::showFailure()

@@ -12,11 +12,11 @@
 #include <optional>
 
 class FailureNotice;
+class HostedPresentation;
 class ImageElement;
 class Panel3D;
 class PhotoDecoding;
 class PhotoListing;
-class ScaledPreview;
 class ScreenChanges;
 class ScreenCovers;
 class Timer;
@@ -78,9 +78,7 @@ private:
     void layOut();
     ScreenTwips screenTwips() const;
     void maximise();
-    bool hostHoldsTheStack() const;
-    QSize hostedSize() const;
-    void placeInHost();
+    SaverStack stack() const;
     void followHost();
     void hostGone();
     void tickPhotoDecoded();
@@ -90,7 +88,7 @@ private:
     void decodeNextAhead();
     void finishTick(TickStep step);
     void showFailure();
-    bool ownsInput() const { return !m_host; }
+    bool ownsInput() const { return !m_hosted; }
     void followPrimaryScreen();
     void surfaceMouseMove(const QPointF &globalPosition);
 
@@ -101,16 +99,14 @@ private:
     ImageElement *Image2;
     ScreenCovers *m_covers;
     ScreenChanges *m_screenChanges;
-    std::unique_ptr<HostWindow> m_host;
+    std::unique_ptr<HostedPresentation> m_hosted;
     FailureNotice *m_failureNotice = nullptr;
-    ScaledPreview *m_preview = nullptr;
     PhotoDecoding *m_decoding;
     PhotoListing *m_listing;
     // A tick came that starts the enumeration over, and its listing is still being made.
     bool m_tickWaitsForListing = false;
     // The photo of the tick that waits for its decode.
     std::optional<QString> m_tickPhoto;
-    bool m_embedded = false;
 
     DirectoryEnumeration m_enumeration;
     PhotoCycle m_photoCycle{m_enumeration};

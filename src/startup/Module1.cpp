@@ -7,6 +7,7 @@
 #include "saver/Form1.h"
 #include "settings/ProgramSettings.h"
 #include "settings_window/frmSSSettings.h"
+#include "startup/DesktopBackendChoice.h"
 
 #include <cstdio>
 
@@ -19,16 +20,17 @@ constexpr int kExitStatusNoWindow = 1;
 // The window of another program that saver mode draws into, or null for the full screen.
 std::unique_ptr<HostWindow> hostFor(const SaverTarget &target)
 {
+    const std::unique_ptr<DesktopBackend> desktop = chosenDesktopBackend();
     QString why;
     std::unique_ptr<HostWindow> host;
     switch (target.kind) {
     case SaverTarget::Kind::FullScreen:
         return nullptr;
     case SaverTarget::Kind::RootWindow:
-        host = HostWindow::root(&why);
+        host = desktop->rootWindow(&why);
         break;
     case SaverTarget::Kind::Window:
-        host = HostWindow::find(target.window, &why);
+        host = desktop->findHostWindow(target.window, &why);
         break;
     }
     if (!host) {

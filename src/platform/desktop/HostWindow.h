@@ -1,46 +1,30 @@
 #pragma once
 
-#include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QSize>
 
-#include <memory>
-
 class QWidget;
-class QWindow;
 
 // A window of another program that the saver draws into: a screen-saver daemon's window on a
 // monitor, the root window, or the preview area of a daemon's settings dialog. The saver's
-// window becomes a child of it, and hears when it changes size or is destroyed. X11 only.
-class HostWindow : public QObject, public QAbstractNativeEventFilter
+// window becomes a child of it, and hears when it changes size or is destroyed. Each desktop
+// backend (DesktopBackend) has its own.
+class HostWindow : public QObject
 {
     Q_OBJECT
 
 public:
-    // The window with that id on this display, or null (with the reason in *why) when there is
-    // no such window or no X11 display.
-    static std::unique_ptr<HostWindow> find(quintptr id, QString *why);
-    // The root window of the display's default screen, or null as find() is.
-    static std::unique_ptr<HostWindow> root(QString *why);
     ~HostWindow() override;
 
-    quintptr id() const { return m_id; }
-    QSize size() const { return m_size; }
+    // The other program's id for the window, as its command line gave it.
+    virtual quintptr id() const = 0;
+    // Its size as last heard.
+    virtual QSize size() const = 0;
 
     // Makes content a child window of this one, at its top left corner.
-    void embed(QWidget &content) const;
+    virtual void embed(QWidget &content) const = 0;
 
 signals:
     void resized(const QSize &size);
     void gone();
-
-protected:
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
-
-private:
-    HostWindow(quintptr id, const QSize &size);
-
-    quintptr m_id;
-    QSize m_size;
-    QWindow *m_window; // Qt's handle on it
 };
