@@ -7,16 +7,11 @@
 #include "platform/desktop/MessageBox.h"
 #include "platform/desktop/ShowCursor.h"
 #include "platform/desktop/Timer.h"
-#include "platform/files/DirectoryListing.h"
-#include "platform/pictures/PictureLoader.h"
 #include "platform/process/ProgramEnd.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RuntimeError.h"
 #include "saver/FailureNotice.h"
 #include "saver/HostedPresentation.h"
-#include "saver/PhotoCaption.h"
-#include "saver/PhotoDecoding.h"
-#include "saver/PhotoListing.h"
 #include "saver/SaverLayout.h"
 #include "saver/ScreenCovers.h"
 #include "settings/Interval.h"
@@ -24,7 +19,6 @@
 
 #include <QCloseEvent>
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScopeGuard>
 
@@ -72,17 +66,6 @@ ScreenTwips twipsOfPixels(std::function<QSize()> pixels)
             [pixels] { return static_cast<float>(pixels().height()) * Screen().twipsPerPixel(); }};
 }
 
-// Runs a handler's work and logs how long it kept the user-interface thread.
-template <typename Work>
-auto timedOnUiThread(const char *handler, Work work)
-{
-    QElapsedTimer elapsed;
-    elapsed.start();
-    const auto logged =
-        qScopeGuard([&] { qCDebug(lcTiming).noquote() << handler << elapsed.nsecsElapsed() / 1000 << "us"; });
-    return work();
-}
-
 } // namespace
 
 Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *parent)
@@ -94,8 +77,7 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
       Image2(new ImageElement(this)),
       m_covers(new ScreenCovers(this)),
       m_screenChanges(new ScreenChanges(this)),
-      m_decoding(new PhotoDecoding(this)),
-      m_listing(new PhotoListing(this))
+      m_photoTicks(new PhotoTicks([this] { return Image1->deviceSize(); }, this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -114,8 +96,8 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &Timer::Tick, this, &Form1::Timer1_Timer);
-    connect(m_decoding, &PhotoDecoding::finished, this, &Form1::tickPhotoDecoded);
-    connect(m_listing, &PhotoListing::finished, this, &Form1::directoryListed);
+    connect(m_photoTicks, &PhotoTicks::photoShown, this, &Form1::showPhoto);
+    connect(m_photoTicks, &PhotoTicks::tickEnded, this, &Form1::finishTick);
 
     SSPanel1->setObjectName(QStringLiteral("SSPanel1"));
     Panel3D::Look frame;
@@ -181,7 +163,7 @@ void Form1::Form_Load()
 
     layOut();
     // So that the first tick, too, finds the directory listed and its photo decoded.
-    decodeNextAhead();
+    m_photoTicks->prepareFirstTick();
 }
 
 void Form1::layOut()
@@ -281,8 +263,7 @@ void Form1::closeEvent(QCloseEvent *event)
     // A closed window shows no more photos, and no more failure messages.
     if (event->isAccepted()) {
         Timer1->setInterval(0);
-        m_decoding->stop();
-        m_listing->stop();
+        m_photoTicks->stop();
         m_covers->close();
     }
 }
@@ -326,87 +307,22 @@ void Form1::surfaceMouseMove(const QPointF &globalPosition)
 void Form1::Timer1_Timer()
 {
     // The failure message runs its own event loop, in which ticks go on: while it is open
-    // they leave everything as it is, so messages never pile up. So do they while a tick
-    // waits for its listing or its photo, so that no photo is passed over.
-    if (m_failureMessageOpen || TickWaitsForPhoto())
-        return;
-    finishTick(timedOnUiThread("Timer1_Timer", [this] { return beginTick(); }));
+    // they leave everything as it is, so messages never pile up.
+    if (!m_failureMessageOpen)
+        m_photoTicks->tick();
 }
 
-void Form1::tickPhotoDecoded()
+void Form1::showPhoto(const QImage &picture, const QString &caption)
 {
-    if (m_tickPhoto)
-        finishTick(timedOnUiThread("photo shown", [this] { return showTickPhoto(); }));
+    Image1->setPicture(picture);
+    m_panYear->setCaption(caption);
+    if (m_failureNotice)
+        m_failureNotice->hide();
 }
 
-void Form1::directoryListed()
+void Form1::finishTick(PhotoTicks::Outcome outcome)
 {
-    if (m_tickWaitsForListing)
-        finishTick(timedOnUiThread("listing taken", [this] { return beginTick(); }));
-    else
-        decodeNextAhead();
-}
-
-Form1::TickStep Form1::beginTick()
-{
-    std::optional<DirectoryListing> listing;
-    if (m_photoCycle.NextTickRestarts()) {
-        listing = m_listing->take(PhotoCycle::RestartPattern(PhotoDir));
-        m_tickWaitsForListing = !listing;
-        if (m_tickWaitsForListing)
-            return TickStep::WaitingForListing;
-    }
-    try {
-        m_tickPhoto = m_photoCycle.NextPhotoPath(PhotoDir, listing);
-    } catch (const RuntimeError &error) {
-        qCDebug(lcLifecycle).noquote() << "Timer1_Timer failed:" << error.message();
-        // The next tick's listing is made while this one's message is open.
-        decodeNextAhead();
-        return TickStep::Failed;
-    }
-    return showTickPhoto();
-}
-
-Form1::TickStep Form1::showTickPhoto()
-{
-    const std::optional<PhotoDecoding::Result> decoded = m_decoding->take(*m_tickPhoto, Image1->deviceSize());
-    if (!decoded)
-        return TickStep::WaitingForPhoto;
-    const QString path = *std::exchange(m_tickPhoto, std::nullopt);
-    const auto next = qScopeGuard([this] { decodeNextAhead(); });
-    try {
-        Image1->setPicture(decoded->picture());
-        m_panYear->setCaption(CaptionFromPath(path));
-        if (m_failureNotice)
-            m_failureNotice->hide();
-    } catch (const RuntimeError &error) {
-        qCDebug(lcLifecycle).noquote() << "Timer1_Timer failed:" << error.message();
-        return TickStep::Failed;
-    }
-    return TickStep::Shown;
-}
-
-void Form1::decodeNextAhead()
-{
-    std::optional<DirectoryListing> listing;
-    if (m_photoCycle.NextTickRestarts()) {
-        // Without the listing there is nothing to decode yet; directoryListed comes back here.
-        listing = m_listing->listAhead(PhotoCycle::RestartPattern(PhotoDir));
-        if (!listing)
-            return;
-    }
-    try {
-        m_decoding->decodeAhead(m_photoCycle.FollowingPhotoPath(PhotoDir, listing), Image1->deviceSize());
-    } catch (const RuntimeError &) {
-        // Nothing to decode: the next tick meets the same error and reports it then.
-    }
-}
-
-void Form1::finishTick(TickStep step)
-{
-    if (step == TickStep::WaitingForListing || step == TickStep::WaitingForPhoto)
-        return;
-    if (step == TickStep::Failed)
+    if (outcome == PhotoTicks::Outcome::Failed)
         showFailure();
     if (m_hosted)
         m_hosted->refresh();
@@ -427,28 +343,17 @@ void Form1::showFailure()
 
 void Form1::Form_KeyDown()
 {
-    if (!ownsInput())
-        return;
-    qCDebug(lcLifecycle) << "Form_KeyDown";
-    endProgram();
+    dismissBy("Form_KeyDown");
 }
 
 void Form1::Form_MouseDown()
 {
-    if (!ownsInput())
-        return;
-    qCDebug(lcLifecycle) << "Form_MouseDown";
-    endProgram();
+    dismissBy("Form_MouseDown");
 }
 
 void Form1::Form_MouseMove()
 {
-    if (!ownsInput())
-        return;
-    const bool ends = MoveEndsProgram(m_formMoveCount);
-    qCDebug(lcLifecycle) << "Form_MouseMove: FormMoveCount" << m_formMoveCount;
-    if (ends)
-        endProgram();
+    dismissOnFourthMove("Form_MouseMove: FormMoveCount", m_formMoveCount);
 }
 
 void Form1::Form_QueryUnload()
@@ -465,26 +370,33 @@ void Form1::Form_Unload()
 
 void Form1::Image1_Click()
 {
-    if (!ownsInput())
-        return;
-    qCDebug(lcLifecycle) << "Image1_Click";
-    endProgram();
+    dismissBy("Image1_Click");
 }
 
 void Form1::Image1_MouseDown()
 {
-    if (!ownsInput())
-        return;
-    qCDebug(lcLifecycle) << "Image1_MouseDown";
-    endProgram();
+    dismissBy("Image1_MouseDown");
 }
 
 void Form1::Image1_MouseMove()
 {
+    dismissOnFourthMove("Image1_MouseMove: Image1MoveCount", m_image1MoveCount);
+}
+
+void Form1::dismissBy(const char *handler)
+{
     if (!ownsInput())
         return;
-    const bool ends = MoveEndsProgram(m_image1MoveCount);
-    qCDebug(lcLifecycle) << "Image1_MouseMove: Image1MoveCount" << m_image1MoveCount;
+    qCDebug(lcLifecycle) << handler;
+    endProgram();
+}
+
+void Form1::dismissOnFourthMove(const char *handlerAndCounter, qint16 &moveCount)
+{
+    if (!ownsInput())
+        return;
+    const bool ends = MoveEndsProgram(moveCount);
+    qCDebug(lcLifecycle) << handlerAndCounter << moveCount;
     if (ends)
         endProgram();
 }

@@ -2,21 +2,17 @@
 
 #include "platform/desktop/HostWindow.h"
 #include "platform/desktop/Window.h"
-#include "platform/files/DirectoryEnumeration.h"
 #include "saver/DismissalRules.h"
-#include "saver/PhotoCycle.h"
+#include "saver/PhotoTicks.h"
 #include "saver/SaverLayout.h"
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class FailureNotice;
 class HostedPresentation;
 class ImageElement;
 class Panel3D;
-class PhotoDecoding;
-class PhotoListing;
 class ScreenChanges;
 class ScreenCovers;
 class Timer;
@@ -43,12 +39,12 @@ public:
 
     Panel3D &panYear() { return *m_panYear; }
 
-    qint16 TickCount() const { return m_photoCycle.TickCount(); }
+    qint16 TickCount() const { return m_photoTicks->TickCount(); }
     qint16 FormMoveCount() const { return m_formMoveCount; }
     qint16 Image1MoveCount() const { return m_image1MoveCount; }
     // A tick came, and its photo is not ready yet: the directory's listing it starts the
     // enumeration over on, or the photo's decode, still runs.
-    bool TickWaitsForPhoto() const { return m_tickWaitsForListing || m_tickPhoto.has_value(); }
+    bool TickWaitsForPhoto() const { return m_photoTicks->waitsForPhoto(); }
 
 protected:
     void Form_Load() override;
@@ -63,10 +59,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // How far a tick got: a tick waits for the directory's listing when it starts the
-    // enumeration over and that is not ready, and for its photo while that is decoded.
-    enum class TickStep { WaitingForListing, WaitingForPhoto, Shown, Failed };
-
     void Timer1_Timer();
     void Form_KeyDown();
     void Form_MouseDown();
@@ -81,14 +73,14 @@ private:
     SaverStack stack() const;
     void followHost();
     void hostGone();
-    void tickPhotoDecoded();
-    void directoryListed();
-    TickStep beginTick();
-    TickStep showTickPhoto();
-    void decodeNextAhead();
-    void finishTick(TickStep step);
+    void showPhoto(const QImage &picture, const QString &caption);
+    void finishTick(PhotoTicks::Outcome outcome);
     void showFailure();
     bool ownsInput() const { return !m_hosted; }
+    // A handler's input ends the program, when the window has the input to itself.
+    void dismissBy(const char *handler);
+    // The move rule on the element's counter; the log names the handler and the counter.
+    void dismissOnFourthMove(const char *handlerAndCounter, qint16 &moveCount);
     void followPrimaryScreen();
     void surfaceMouseMove(const QPointF &globalPosition);
 
@@ -101,15 +93,8 @@ private:
     ScreenChanges *m_screenChanges;
     std::unique_ptr<HostedPresentation> m_hosted;
     FailureNotice *m_failureNotice = nullptr;
-    PhotoDecoding *m_decoding;
-    PhotoListing *m_listing;
-    // A tick came that starts the enumeration over, and its listing is still being made.
-    bool m_tickWaitsForListing = false;
-    // The photo of the tick that waits for its decode.
-    std::optional<QString> m_tickPhoto;
+    PhotoTicks *m_photoTicks;
 
-    DirectoryEnumeration m_enumeration;
-    PhotoCycle m_photoCycle{m_enumeration};
     PointerMotion m_pointer;
     qint16 m_formMoveCount = 0;
     qint16 m_image1MoveCount = 0;

@@ -54,15 +54,11 @@ QImage PhotoDecoding::Result::picture() const
     return m_picture;
 }
 
-PhotoDecoding::PhotoDecoding(QObject *parent) : QObject(parent)
-{
-    m_worker.setMaxThreadCount(1);
-}
+PhotoDecoding::PhotoDecoding(QObject *parent) : QObject(parent) {}
 
 PhotoDecoding::~PhotoDecoding()
 {
     stop();
-    m_worker.waitForDone();
 }
 
 bool PhotoDecoding::keeps(const QString &path, const QSize &shownSize) const
@@ -106,15 +102,7 @@ void PhotoDecoding::start(const QString &path, const QSize &shownSize)
 {
     stop();
     m_pending = std::make_shared<Decode>(path, shownSize);
-    // The worker has a reference of its own, so a decode stopped and dropped here can still
-    // wind down there.
-    m_worker.start([this, decode = m_pending] {
-        decode->run();
-        // The destructor waits for the worker, so this object outlives the call; a report
-        // still queued when it goes is dropped with it.
-        QMetaObject::invokeMethod(
-            this, [this, decode] { decoded(decode); }, Qt::QueuedConnection);
-    });
+    m_worker.start(this, m_pending, [this](const std::shared_ptr<Decode> &decode) { decoded(decode); });
 }
 
 void PhotoDecoding::decoded(const std::shared_ptr<Decode> &decode)

@@ -2,12 +2,12 @@
 
 #include "platform/pictures/LoadStop.h"
 #include "platform/runtime/RuntimeError.h"
+#include "saver/OneJobWorker.h"
 
 #include <QImage>
 #include <QObject>
 #include <QSize>
 #include <QString>
-#include <QThreadPool>
 
 #include <chrono>
 #include <memory>
@@ -67,7 +67,7 @@ private:
     void start(const QString &path, const QSize &shownSize);
     void decoded(const std::shared_ptr<Decode> &decode);
 
-    QThreadPool m_worker;
+    OneJobWorker m_worker;
     // Running, or finished and not taken yet.
     std::shared_ptr<Decode> m_pending;
     // The last one taken: the photo on screen, or the failure shown for it.

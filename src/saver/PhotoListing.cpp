@@ -59,15 +59,11 @@ struct PhotoListing::Listing
     bool forWaitingTick = false;
 };
 
-PhotoListing::PhotoListing(QObject *parent) : QObject(parent)
-{
-    m_worker.setMaxThreadCount(1);
-}
+PhotoListing::PhotoListing(QObject *parent) : QObject(parent) {}
 
 PhotoListing::~PhotoListing()
 {
     stop();
-    m_worker.waitForDone();
 }
 
 std::shared_ptr<PhotoListing::Listing> PhotoListing::ready(const QString &pattern)
@@ -121,15 +117,7 @@ void PhotoListing::start(const QString &pattern)
 {
     stop();
     m_pending = std::make_shared<Listing>(pattern);
-    // The worker has a reference of its own, so a listing stopped and dropped here can still
-    // wind down there.
-    m_worker.start([this, listing = m_pending] {
-        listing->run();
-        // The destructor waits for the worker, so this object outlives the call; a report
-        // still queued when it goes is dropped with it.
-        QMetaObject::invokeMethod(
-            this, [this, listing] { listed(listing); }, Qt::QueuedConnection);
-    });
+    m_worker.start(this, m_pending, [this](const std::shared_ptr<Listing> &listing) { listed(listing); });
 }
 
 void PhotoListing::listed(const std::shared_ptr<Listing> &listing)

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/files/DirectoryListing.h"
+#include "saver/OneJobWorker.h"
 
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 
 #include <memory>
 #include <optional>
@@ -50,7 +50,7 @@ private:
     void start(const QString &pattern);
     void listed(const std::shared_ptr<Listing> &listing);
 
-    QThreadPool m_worker;
+    OneJobWorker m_worker;
     // Running, or finished and not taken yet.
     std::shared_ptr<Listing> m_pending;
     // The last one taken that did not fail, of a directory that had settled.
