@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format git libxcb1-dev
   qt6-base-dev qt6-base-dev-tools qt6-base-private-dev
   qt6-image-formats-plugins
-  libgl-dev fonts-dejavu-core fonts-liberation2 fontconfig
+  libgl-dev fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fontconfig
   xvfb xauth xdotool x11-utils openbox wmctrl
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps
   dpkg-dev file desktop-file-utils libxml2-utils appstream

@@ -141,4 +141,4 @@ void TestIntervalCycle::secondsText()
 }
 
 QTEST_APPLESS_MAIN(TestIntervalCycle)
-#include "tst_IntervalCycle.moc"
+#include "tst_interval_cycle.moc"

@@ -82,4 +82,4 @@ void NumberTextTest::ignoresTheLocale()
 
 QTEST_APPLESS_MAIN(NumberTextTest)
 
-#include "tst_NumberText.moc"
+#include "tst_number_text.moc"

@@ -180,4 +180,4 @@ void TestSettingsWindowProgram::setKeepsEveryStrayLine()
 }
 
 QTEST_MAIN(TestSettingsWindowProgram)
-#include "tst_SettingsWindowProgram.moc"
+#include "tst_settings_window_program.moc"

@@ -36,4 +36,4 @@ void TestSettingsHelp::promptIsExact()
 }
 
 QTEST_APPLESS_MAIN(TestSettingsHelp)
-#include "tst_SettingsHelp.moc"
+#include "tst_settings_help.moc"

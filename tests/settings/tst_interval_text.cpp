@@ -210,4 +210,4 @@ void IntervalTextTest::ignoresTheLocale()
 
 QTEST_APPLESS_MAIN(IntervalTextTest)
 
-#include "tst_IntervalText.moc"
+#include "tst_interval_text.moc"

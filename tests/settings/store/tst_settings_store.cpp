@@ -1148,4 +1148,4 @@ void SettingsStoreTest::waitsForTheLockOfEarlierVersions()
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)
 
-#include "tst_SettingsStore.moc"
+#include "tst_settings_store.moc"

@@ -521,4 +521,4 @@ void TestSettingsWindow::closeButtonClosesWithoutSaving()
 }
 
 QTEST_MAIN(TestSettingsWindow)
-#include "tst_frmSSSettings.moc"
+#include "tst_frm_ss_settings.moc"
