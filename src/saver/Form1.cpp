@@ -1,6 +1,5 @@
 #include "saver/Form1.h"
 
-#include "platform/controls/DesignFont.h"
 #include "platform/controls/ImageElement.h"
 #include "platform/controls/Panel3D.h"
 #include "platform/desktop/Geometry.h"
@@ -12,7 +11,6 @@
 #include "platform/runtime/RuntimeError.h"
 #include "saver/FailureNotice.h"
 #include "saver/HostedPresentation.h"
-#include "saver/SaverLayout.h"
 #include "saver/ScreenCovers.h"
 #include "settings/Interval.h"
 #include "settings/ProgramSettings.h"
@@ -26,127 +24,44 @@
 
 namespace {
 
-constexpr int kDesignIntervalMs = 1000;
-constexpr float kFrameDesignTop = 0;
 constexpr qint32 kMillisecondsPerSecond = 1000;
-
-const QString kInitialPhoto = QStringLiteral(":/pictures/photo.jpg");
-const QString kBanner = QStringLiteral(":/pictures/banner.bmp");
-// Shown in the caption bar from start-up until the first tick.
-const QString kCreditLine = QStringLiteral("Dravik 2001 demo");
 
 const QString kFailureText = QStringLiteral("Unable to find Dravik photographs!\r\n\r\n"
                                             "Make sure that the Dravik Quintavel is in the CDROM drive.");
 const QString kFailureTitle = QStringLiteral("The Dravik Quintavel Screen Saver");
 
-TwipsBox boxOf(const QWidget &element)
-{
-    return {Element::Left(element), Element::Top(element), Element::Width(element), Element::Height(element)};
-}
-
-void placeAt(QWidget &element, const TwipsBox &box)
-{
-    Element::setLeft(element, box.left);
-    Element::setTop(element, box.top);
-}
-
-QImage designPicture(const QString &resource)
-{
-    QImage picture(resource);
-    if (picture.isNull())
-        throw RuntimeError(RuntimeError::FileNotFound, QStringLiteral("Form1 design"), resource);
-    return picture;
-}
-
-// A screen of the given size in pixels, at the primary screen's twips per pixel; each read
-// takes the size afresh.
-ScreenTwips twipsOfPixels(std::function<QSize()> pixels)
-{
-    return {[pixels] { return static_cast<float>(pixels().width()) * Screen().twipsPerPixel(); },
-            [pixels] { return static_cast<float>(pixels().height()) * Screen().twipsPerPixel(); }};
-}
-
 } // namespace
 
 Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *parent)
-    : Window(std::move(endProgram), parent),
-      Timer1(new Timer(kDesignIntervalMs, this)),
-      SSPanel1(new Panel3D(this)),
-      Image1(new ImageElement(SSPanel1)),
-      m_panYear(new Panel3D(this)),
-      Image2(new ImageElement(this)),
-      m_covers(new ScreenCovers(this)),
-      m_screenChanges(new ScreenChanges(this)),
-      m_photoTicks(new PhotoTicks([this] { return Image1->deviceSize(); }, this))
+    : Window(std::move(endProgram), parent)
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setWindowTitle(QString());
-    QPalette colors = palette();
-    colors.setColor(QPalette::Window, Qt::black);
-    setPalette(colors);
-    setAutoFillBackground(true);
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
+    setupUi(*this);
+    m_covers = new ScreenCovers(this);
+    m_screenChanges = new ScreenChanges(this);
+    m_photoTicks = new PhotoTicks([this] { return Image1->deviceSize(); }, this);
 
     // The other screens are part of the window's surface.
     connect(m_covers, &ScreenCovers::KeyDown, this, &Form1::Form_KeyDown);
     connect(m_covers, &ScreenCovers::MouseDown, this, &Form1::Form_MouseDown);
     connect(m_covers, &ScreenCovers::MouseMove, this, &Form1::surfaceMouseMove);
 
-    Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &Timer::Tick, this, &Form1::Timer1_Timer);
     connect(m_photoTicks, &PhotoTicks::photoShown, this, &Form1::showPhoto);
     connect(m_photoTicks, &PhotoTicks::tickEnded, this, &Form1::finishTick);
 
-    SSPanel1->setObjectName(QStringLiteral("SSPanel1"));
-    Panel3D::Look frame;
-    frame.background = Qt::black;
-    frame.outer = Panel3D::Bevel::Inset;
-    frame.inner = Panel3D::Bevel::None;
-    frame.bevelWidth = 8;
-    frame.borderWidth = 6;
-    SSPanel1->setLook(frame);
-    Element::setGeometry(*SSPanel1, -120, kFrameDesignTop, 11895, 7335);
-
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setStretch(true);
-    Image1->setBorder(ImageElement::Border::None);
-    Image1->setPicture(designPicture(kInitialPhoto));
-    Element::setGeometry(*Image1, 120, 120, 11655, 7095);
     Image1->installEventFilter(this);
     connect(Image1, &ImageElement::MouseDown, this, &Form1::Image1_MouseDown);
     connect(Image1, &ImageElement::MouseMove, this, &Form1::Image1_MouseMove);
     connect(Image1, &ImageElement::Click, this, &Form1::Image1_Click);
 
-    m_panYear->setObjectName(QStringLiteral("panYear"));
-    Panel3D::Look captionBar;
-    captionBar.background = Qt::black;
-    captionBar.foreground = QColor(255, 0, 0);
-    captionBar.outer = Panel3D::Bevel::None;
-    captionBar.inner = Panel3D::Bevel::None;
-    captionBar.bevelWidth = 0;
-    captionBar.borderWidth = 0;
-    m_panYear->setLook(captionBar);
-    m_panYear->setFont(DesignFont(QStringLiteral("MS Sans Serif"), 8.25, true));
-    m_panYear->setCaption(kCreditLine);
-    Element::setGeometry(*m_panYear, 1800, 8160, 3795, 360);
-    m_panYear->setVisible(false);
-
-    // The banner keeps its picture's own size; only its position is in twips.
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setStretch(false);
-    Image2->setBorder(ImageElement::Border::FixedSingle);
-    Image2->setPicture(designPicture(kBanner));
-    const float twipsPerPixel = Screen::of(*this).twipsPerPixel();
-    Element::setGeometry(*Image2, 1560, 7690, static_cast<float>(Image2->width()) * twipsPerPixel,
-                         static_cast<float>(Image2->height()) * twipsPerPixel);
-
     if (host) {
-        m_hosted = std::make_unique<HostedPresentation>(std::move(host), *this, [this] { return stack(); });
+        m_hosted = std::make_unique<HostedPresentation>(std::move(host), *this, [this] { return placedStack(); });
         m_failureNotice = new FailureNotice(this);
         connect(m_hosted.get(), &HostedPresentation::resized, this, &Form1::followHost);
-        connect(m_hosted.get(), &HostedPresentation::gone, this, &Form1::hostGone);
+        connect(m_hosted.get(), &HostedPresentation::gone, this, [this] {
+            qCDebug(lcLifecycle) << "the window Form1 draws into is gone";
+            this->endProgram();
+        });
     } else {
         connect(m_screenChanges, &ScreenChanges::primaryChanged, this, &Form1::followPrimaryScreen);
     }
@@ -168,8 +83,10 @@ void Form1::Form_Load()
 
 void Form1::layOut()
 {
+    // Each layout starts from the design, however often the screen changes.
+    Element::setTop(*SSPanel1, kFrameDesignTop);
     const ScreenTwips screen = screenTwips();
-    SaverStack stack{boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)};
+    SaverStack stack = placedStack();
     OffsetFrameForScreen(stack, screen);
     Element::setTop(*SSPanel1, stack.SSPanel1.top);
 
@@ -177,11 +94,9 @@ void Form1::layOut()
     Element::setTop(*this, 0);
     maximise();
 
-    stack = {boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)};
+    stack = placedStack();
     CentreAndStack(stack, screen);
-    placeAt(*SSPanel1, stack.SSPanel1);
-    placeAt(*m_panYear, stack.panYear);
-    placeAt(*Image2, stack.Image2);
+    placeStack(stack);
 }
 
 void Form1::followPrimaryScreen()
@@ -189,44 +104,28 @@ void Form1::followPrimaryScreen()
     // The screen the stack was laid out for is no longer the primary, or gone: the saver moves
     // to the new primary and is laid out for it once, as the load would have, so it stays whole.
     qCDebug(lcLifecycle) << "Form1 follows the primary screen";
-    Element::setTop(*SSPanel1, kFrameDesignTop);
     layOut();
 }
 
 void Form1::maximise()
 {
-    if (m_hosted) {
+    // Over the whole primary screen, panels and task bars included, as a saver must be; in a
+    // host, as the host's size decides.
+    if (m_hosted)
         m_hosted->place();
-        return;
-    }
-    // Over the whole primary screen, panels and task bars included, as a saver must be.
-    Screen().coverWith(*this);
+    else
+        Screen().coverWith(*this);
 }
 
 ScreenTwips Form1::screenTwips() const
 {
-    if (!m_hosted)
-        return PrimaryScreenTwips();
-    // The host is the screen; each read takes its size as last heard.
-    return twipsOfPixels([this] { return m_hosted->windowSize(); });
-}
-
-SaverStack Form1::stack() const
-{
-    return {boxOf(*SSPanel1), boxOf(*m_panYear), boxOf(*Image2)};
+    return m_hosted ? m_hosted->screenTwips() : PrimaryScreenTwips();
 }
 
 void Form1::followHost()
 {
     qCDebug(lcLifecycle) << "Form1 follows its host's size" << m_hosted->host().size();
-    Element::setTop(*SSPanel1, kFrameDesignTop);
     layOut();
-}
-
-void Form1::hostGone()
-{
-    qCDebug(lcLifecycle) << "the window Form1 draws into is gone";
-    endProgram();
 }
 
 void Form1::setVisible(bool visible)
@@ -280,11 +179,9 @@ bool Form1::event(QEvent *event)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Image1 && event->type() == QEvent::MouseMove) {
-        const auto *move = static_cast<QMouseEvent *>(event);
-        // A move without movement never reaches Image1's handler.
-        return !m_pointer.isMove(move->globalPosition());
-    }
+    // A move without movement never reaches Image1's handler.
+    if (watched == Image1 && event->type() == QEvent::MouseMove)
+        return !m_pointer.isMove(static_cast<QMouseEvent *>(event)->globalPosition());
     return Window::eventFilter(watched, event);
 }
 
@@ -315,7 +212,7 @@ void Form1::Timer1_Timer()
 void Form1::showPhoto(const QImage &picture, const QString &caption)
 {
     Image1->setPicture(picture);
-    m_panYear->setCaption(caption);
+    panYear().setCaption(caption);
     if (m_failureNotice)
         m_failureNotice->hide();
 }

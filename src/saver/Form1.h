@@ -3,27 +3,24 @@
 #include "platform/desktop/HostWindow.h"
 #include "platform/desktop/Window.h"
 #include "saver/DismissalRules.h"
+#include "saver/Form1Design.h"
 #include "saver/PhotoTicks.h"
 #include "saver/SaverLayout.h"
 
-#include <functional>
 #include <memory>
 
 class FailureNotice;
 class HostedPresentation;
-class ImageElement;
-class Panel3D;
 class ScreenChanges;
 class ScreenCovers;
-class Timer;
 
 // The saver window: a black, frameless window over the whole primary screen showing the
 // photo frame SSPanel1 with the photograph Image1, the caption bar panYear under it and the
 // banner Image2 under that. Every other screen gets a black cover that is part of the
 // window's surface; should the primary screen change, the window moves to the new one.
 // Timer1 drives the photo cycle; keyboard and mouse input end the program through the
-// window's end action.
-class Form1 : public Window
+// window's end action. The elements and their looks are set up as Form1Design designs them.
+class Form1 : public Window, private Form1Design
 {
     Q_OBJECT
 
@@ -37,7 +34,7 @@ public:
 
     void setVisible(bool visible) override;
 
-    Panel3D &panYear() { return *m_panYear; }
+    Panel3D &panYear() { return *Form1Design::panYear; }
 
     qint16 TickCount() const { return m_photoTicks->TickCount(); }
     qint16 FormMoveCount() const { return m_formMoveCount; }
@@ -70,9 +67,7 @@ private:
     void layOut();
     ScreenTwips screenTwips() const;
     void maximise();
-    SaverStack stack() const;
     void followHost();
-    void hostGone();
     void showPhoto(const QImage &picture, const QString &caption);
     void finishTick(PhotoTicks::Outcome outcome);
     void showFailure();
@@ -84,16 +79,11 @@ private:
     void followPrimaryScreen();
     void surfaceMouseMove(const QPointF &globalPosition);
 
-    Timer *Timer1;
-    Panel3D *SSPanel1;
-    ImageElement *Image1;
-    Panel3D *m_panYear;
-    ImageElement *Image2;
-    ScreenCovers *m_covers;
-    ScreenChanges *m_screenChanges;
+    ScreenCovers *m_covers = nullptr;
+    ScreenChanges *m_screenChanges = nullptr;
     std::unique_ptr<HostedPresentation> m_hosted;
     FailureNotice *m_failureNotice = nullptr;
-    PhotoTicks *m_photoTicks;
+    PhotoTicks *m_photoTicks = nullptr;
 
     PointerMotion m_pointer;
     qint16 m_formMoveCount = 0;

@@ -49,6 +49,12 @@ QSize HostedPresentation::windowSize() const
     return layout().window;
 }
 
+ScreenTwips HostedPresentation::screenTwips() const
+{
+    return {[this] { return static_cast<float>(windowSize().width()) * Screen().twipsPerPixel(); },
+            [this] { return static_cast<float>(windowSize().height()) * Screen().twipsPerPixel(); }};
+}
+
 void HostedPresentation::place()
 {
     // The host's size alone decides between drawing into it and a scaled preview, at start-up

@@ -39,6 +39,9 @@ public:
     const HostWindow &host() const { return *m_host; }
     // The size the window is laid out for, as the host's size last heard decides.
     QSize windowSize() const;
+    // The screen the window is laid out for: the host, each read taking its size as last heard,
+    // at the primary screen's twips per pixel.
+    ScreenTwips screenTwips() const;
     // Embeds the window or makes its preview, as the host's size decides, and sizes the window.
     void place();
     // Shows or hides what is shown in the host: the window, or its preview.
