@@ -13,6 +13,7 @@ packages=(
   dpkg-dev file desktop-file-utils libxml2-utils appstream
   xscreensaver procps util-linux gdb
   libjpeg-turbo-progs
+  sway swayidle grim wtype qt6-wayland wayland-utils libwayland-dev wayland-protocols
 )
 
 missing=()

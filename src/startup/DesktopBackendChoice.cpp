@@ -1,10 +1,34 @@
 #include "startup/DesktopBackendChoice.h"
 
+#include "platform/wayland/WaylandDesktopBackend.h"
 #include "platform/x11/X11DesktopBackend.h"
+
+#include <QGuiApplication>
 
 std::unique_ptr<DesktopBackend> chosenDesktopBackend()
 {
-    // X11 is the only desktop with windows of other programs to draw into so far; on any other
-    // its lookups say that they need an X11 display.
+    // On platforms without windows of other programs but Wayland (offscreen, say), the X11
+    // lookups say that they need an X11 display.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return std::make_unique<WaylandDesktopBackend>();
     return std::make_unique<X11DesktopBackend>();
+}
+
+void preferX11ForWindowsOfOtherPrograms(const SaverTarget &target)
+{
+    if (target.drawsIntoAWindow() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+SaverTarget targetOnThisDesktop(const SaverTarget &requested)
+{
+    if (!requested.drawsIntoAWindow() || chosenDesktopBackend()->hostsWindowsOfOtherPrograms())
+        return requested;
+    // Whoever asked wants the screen saved: covering it serves that better than leaving it
+    // as it is.
+    SaverTarget fullScreen;
+    fullScreen.warning =
+        QStringLiteral("a Wayland session has no window of another program to draw into; the saver covers the screens");
+    return fullScreen;
 }

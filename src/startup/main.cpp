@@ -7,6 +7,7 @@
 #include "platform/process/TerminationSignals.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RuntimeError.h"
+#include "startup/DesktopBackendChoice.h"
 #include "startup/Module1.h"
 #include "startup/SaverTarget.h"
 
@@ -31,15 +32,19 @@ int main(int argc, char **argv)
     IgnoreBrokenPipe();
     // Taken before Qt removes the options it recognises from argv.
     const QString commandLine = App::commandLineFrom(argc, argv);
-    const SaverTarget target =
+    const SaverTarget requested =
         IsSettingsMode(commandLine) ? SaverTarget() : SaverTargetFrom(App::argumentsFrom(argc, argv), daemonWindow());
-    if (!target.warning.isEmpty())
-        std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(target.warning));
+    if (!requested.warning.isEmpty())
+        std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(requested.warning));
     KeepFromStartingASessionBus();
+    preferX11ForWindowsOfOtherPrograms(requested);
     DesktopConnectionWatch desktopConnection;
     Application application(argc, argv);
     if (!desktopConnection.reached())
         return 1;
+    const SaverTarget target = targetOnThisDesktop(requested);
+    if (!target.warning.isEmpty() && target.warning != requested.warning)
+        std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(target.warning));
     // A daemon runs a copy per monitor and one for its preview, on purpose; a full-screen
     // saver runs once.
     std::optional<InstanceLock> instanceLock;

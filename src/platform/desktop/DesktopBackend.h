@@ -13,6 +13,10 @@ class DesktopBackend
 public:
     virtual ~DesktopBackend() = default;
 
+    // False where no program can reach the windows of others (Wayland): there the lookups
+    // below always fail, and a request to draw into a window falls back to the full screen.
+    virtual bool hostsWindowsOfOtherPrograms() const = 0;
+
     // The window with that id on this desktop, or null (with the reason in *why) when there is
     // no such window or the desktop has no windows of other programs to draw into.
     virtual std::unique_ptr<HostWindow> findHostWindow(quintptr id, QString *why) const = 0;

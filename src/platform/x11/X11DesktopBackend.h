@@ -7,6 +7,7 @@
 class X11DesktopBackend : public DesktopBackend
 {
 public:
+    bool hostsWindowsOfOtherPrograms() const override { return true; }
     std::unique_ptr<HostWindow> findHostWindow(quintptr id, QString *why) const override;
     std::unique_ptr<HostWindow> rootWindow(QString *why) const override;
 };
