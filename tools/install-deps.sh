@@ -13,6 +13,7 @@ packages=(
   dpkg-dev file desktop-file-utils libxml2-utils appstream
   xscreensaver procps util-linux gdb
   libjpeg-turbo-progs
+  mutter dbus-daemon pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base qt6-wayland
 )
 
 missing=()

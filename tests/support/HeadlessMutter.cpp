@@ -362,13 +362,6 @@ QImage HeadlessMutter::capture(const QString &connector)
     return frame;
 }
 
-bool HeadlessMutter::pressKey(quint32 keysym)
-{
-    const QString session = QStringLiteral("org.gnome.Mutter.RemoteDesktop.Session");
-    return call(m_remoteSession, session, QStringLiteral("NotifyKeyboardKeysym"), {keysym, true})
-        && call(m_remoteSession, session, QStringLiteral("NotifyKeyboardKeysym"), {keysym, false});
-}
-
 bool HeadlessMutter::movePointer(double dx, double dy)
 {
     return call(m_remoteSession, QStringLiteral("org.gnome.Mutter.RemoteDesktop.Session"),

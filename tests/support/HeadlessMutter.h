@@ -19,7 +19,7 @@
 // side, and the media server its screen casts go through. What it shows is read back by
 // its own D-Bus interfaces, not from its clients: the monitors from its display
 // configuration, the pixels of a monitor from a screen cast of it (one frame, taken by
-// GStreamer's PipeWire source). Input goes in by its remote-desktop interface. Every
+// GStreamer's PipeWire source). Pointer moves go in by its remote-desktop interface. Every
 // process is stopped by stop(), by the destructor, and by the kernel when the test process
 // dies, so none outlives a test.
 class HeadlessMutter
@@ -58,9 +58,9 @@ public:
     // errorString(), on failure. A frame may be one composed just before the latest change.
     QImage capture(const QString &connector);
 
-    // Input as a remote desktop gives it: a key pressed and released, by its keysym, and a
-    // pointer move by an offset. False, with errorString(), when the compositor refused.
-    bool pressKey(quint32 keysym);
+    // Pointer input as a remote desktop gives it: a move by an offset. False, with
+    // errorString(), when the compositor refused. (Its keys do not reach a client that
+    // shows without a shell to give it the keyboard, so there is no key input here.)
     bool movePointer(double dx, double dy);
     // Moves the pointer to a point of a monitor, in that monitor's own coordinates.
     bool warpPointer(const QString &connector, double x, double y);
