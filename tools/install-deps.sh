@@ -14,6 +14,7 @@ packages=(
   xscreensaver procps util-linux gdb
   libjpeg-turbo-progs
   sway swayidle grim wtype qt6-wayland wayland-utils libwayland-dev wayland-protocols
+  mutter dbus-daemon pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base
 )
 
 missing=()
