@@ -12,6 +12,7 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps
   dpkg-dev file desktop-file-utils libxml2-utils appstream
   xscreensaver procps util-linux gdb
+  mate-screensaver dbus-x11 dbus-bin libglib2.0-bin
   libjpeg-turbo-progs
   sway swayidle grim wtype qt6-wayland wayland-utils libwayland-dev wayland-protocols
   mutter dbus-daemon pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base

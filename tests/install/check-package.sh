@@ -45,14 +45,20 @@ check_application_entries() {
     || fail "the settings entry does not open the settings window"
 }
 
-# The entry MATE, Xfce and Cinnamon list among their screen savers.
+# The entry MATE's daemon lists among its screen savers. The daemon runs only programs in its
+# own saver folders, so the entry names the libexec/xscreensaver link by the path it has once
+# installed under the prefix the install was made for.
 check_screensaver_entry() {
-  local prefix=$1
+  local prefix=$1 made_for=$2
   local entry=$prefix/share/applications/screensavers/dravik2001.desktop
+  local program=$made_for/libexec/xscreensaver/dravik2001
   [ -f "$entry" ] || fail "share/applications/screensavers/dravik2001.desktop is missing"
   desktop-file-validate "$entry" || fail "the screen-saver entry is not a valid desktop entry"
-  grep -qx 'Exec=Dravik2001.scr --root' "$entry" || fail "the screen-saver entry does not run the saver with --root"
-  grep -qx 'TryExec=Dravik2001.scr' "$entry" || fail "the screen-saver entry has no TryExec=Dravik2001.scr"
+  grep -qx "Exec=$program --root" "$entry" || fail "the screen-saver entry does not run $program --root"
+  grep -qx "TryExec=$program" "$entry" || fail "the screen-saver entry has no TryExec=$program"
+  [ "$(realpath -e "$prefix/libexec/xscreensaver/dravik2001")" = "$(realpath -e "$prefix/bin/Dravik2001.scr")" ] \
+    || fail "the screen-saver entry's program does not lead to the installed program"
+  grep -qx 'OnlyShowIn=MATE;' "$entry" || fail "the screen-saver entry is not shown in MATE alone"
   grep -qx 'Categories=Screensaver;' "$entry" || fail "the screen-saver entry is not in the Screensaver category"
   check_icon "$prefix" "$entry"
 }
@@ -104,11 +110,12 @@ check_metainfo() {
   done
 }
 
+# check_layout FILES_PREFIX MADE_FOR: the files unpacked under FILES_PREFIX, for the prefix MADE_FOR.
 check_layout() {
-  local prefix=$1
+  local prefix=$1 made_for=$2
   check_programs "$prefix"
   check_application_entries "$prefix"
-  check_screensaver_entry "$prefix"
+  check_screensaver_entry "$prefix" "$made_for"
   check_daemon_link "$prefix"
   check_daemon_description "$prefix"
   check_metainfo "$prefix"
@@ -143,13 +150,13 @@ deb)
   [ -n "$deb" ] || fail "no .deb was made"
   dpkg-deb -x "$deb" "$work/root"
   check_control "$deb"
-  check_layout "$work/root/usr"
+  check_layout "$work/root/usr" /usr
   echo "package $(basename "$deb"): all checks passed"
   ;;
 install)
   cmake --install "$build_dir" --prefix "$work/prefix" >"$work/install.log" 2>&1 \
     || { cat "$work/install.log" >&2; fail "cmake --install failed"; }
-  check_layout "$work/prefix"
+  check_layout "$work/prefix" "$work/prefix"
   echo "cmake --install: all checks passed"
   ;;
 *)

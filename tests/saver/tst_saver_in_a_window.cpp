@@ -27,6 +27,7 @@ private slots:
     void cleanup();
 
     void previewIsDrawnInsideTheWindowScaledDown();
+    void previewInTheDaemonsWindowIsScaledAndCentred();
     void inputOverThePreviewIsLeftAlone();
     void aWindowLargeEnoughShowsTheStackAtItsSizeAndFollowsIt();
     void aResizedWindowShowsWhatAFreshStartThereShows_data();
@@ -148,6 +149,36 @@ void TestSaverInAWindow::previewIsDrawnInsideTheWindowScaledDown()
     QVERIFY(program.waitForExit());
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+}
+
+// MATE's preferences dialog runs the saver as for the full screen (--root) and hands it its
+// 480 × 300 preview area in XSCREENSAVER_WINDOW: not the stack's shape, so the stack, scaled to
+// the height as at 400 × 300, sits in the middle with black either side.
+void TestSaverInAWindow::previewInTheDaemonsWindowIsScaledAndCentred()
+{
+    const QRect area(50, 50, 480, 300);
+    const QString host = openHost(area);
+    QVERIFY(!host.isEmpty());
+    QProcessEnvironment environment = m_userDirs.environment();
+    environment.insert(QStringLiteral("XSCREENSAVER_WINDOW"), QStringLiteral("0x%1").arg(host.toULongLong(), 0, 16));
+    ProgramProcess program(environment);
+    QVERIFY(program.start({QStringLiteral("--root")}));
+
+    // The photo spans x 46 to 434 of the area at its middle height, the stack x 40 to 440.
+    const auto at = [&](int x, int y) { return pixelAt(area.topLeft() + QPoint(x, y)); };
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(at(240, 122).rgb(), Qt::red), 10000);
+    for (const int x : {52, 428})
+        QVERIFY2(TestPictures::IsColour(at(x, 122).rgb(), Qt::red), qPrintable(QString::number(x)));
+    for (const int x : {5, 34, 446, 475})
+        QVERIFY2(TestPictures::IsColour(at(x, 122).rgb(), Qt::black, 8), qPrintable(QString::number(x)));
+    QVERIFY(!TestPictures::IsColour(at(240, 280).rgb(), Qt::red));
+
+    const QString windows = XDoTool::run({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--pid"), QString::number(program.processId())});
+    QVERIFY(!windows.isEmpty());
+    for (const QString &window : windows.split(QLatin1Char('\n')))
+        QCOMPARE(XDoTool::parentOf(window), host);
+    stop(program);
 }
 
 void TestSaverInAWindow::inputOverThePreviewIsLeftAlone()

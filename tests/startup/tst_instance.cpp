@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include <memory>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -23,6 +24,8 @@ private slots:
     void runsAloneWhenNoLockCanBeMade();
     void somethingElseInTheLocksPlaceIsLeftAlone_data();
     void somethingElseInTheLocksPlaceIsLeftAlone();
+    void withoutRuntimeDirectoryTheLockNeedsAPrivateFolder_data();
+    void withoutRuntimeDirectoryTheLockNeedsAPrivateFolder();
 
 private:
     static bool staysUp(ProgramProcess &program);
@@ -170,6 +173,62 @@ void TestInstance::somethingElseInTheLocksPlaceIsLeftAlone()
     const QString log = program.standardError();
     QVERIFY2(log.contains(QStringLiteral("running as if alone")) && log.contains(reason), qPrintable(log));
     QVERIFY(QFileInfo(lock).isSymLink() == (kind == QStringLiteral("symlink") || kind == QStringLiteral("dangling")));
+    QVERIFY(program.isRunning());
+}
+
+void TestInstance::withoutRuntimeDirectoryTheLockNeedsAPrivateFolder_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("not there yet") << QStringLiteral("absent");
+    QTest::newRow("made by another user") << QStringLiteral("foreign");
+    QTest::newRow("open to everyone") << QStringLiteral("shared");
+}
+
+// As a daemon that clears the environment starts it: no XDG_RUNTIME_DIR. The folder named for
+// the user in the temporary directory may have been made by anyone first.
+void TestInstance::withoutRuntimeDirectoryTheLockNeedsAPrivateFolder()
+{
+    QFETCH(QString, folder);
+    IsolatedUserDirs dirs;
+    QTemporaryDir temporary;
+    QTemporaryDir current;
+    QVERIFY(temporary.isValid() && current.isValid());
+    const passwd *user = ::getpwuid(::geteuid());
+    QVERIFY(user);
+    const QString runtime = temporary.filePath(QStringLiteral("runtime-") + QFile::decodeName(user->pw_name));
+    if (folder == QStringLiteral("foreign")) {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to make the folder another user's");
+        QVERIFY(QDir().mkdir(runtime));
+        QCOMPARE(::chown(QFile::encodeName(runtime).constData(), 65534, 65534), 0);
+    } else if (folder == QStringLiteral("shared")) {
+        QVERIFY(QDir().mkdir(runtime));
+        QCOMPARE(::chmod(QFile::encodeName(runtime).constData(), 01777), 0);
+    }
+    QProcessEnvironment environment = logging(dirs);
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("TMPDIR"), temporary.path());
+
+    ProgramProcess program(environment);
+    program.setWorkingDirectory(current.path());
+    QVERIFY(program.start());
+    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
+    QVERIFY2(!QFileInfo::exists(current.filePath(QStringLiteral("Dravik2001.lock"))),
+             "the lock went into the current directory");
+    const QString lock = runtime + QStringLiteral("/Dravik2001.lock");
+    if (folder == QStringLiteral("absent")) {
+        QVERIFY2(QFileInfo::exists(lock), qPrintable(program.standardError()));
+        QCOMPARE(QFileInfo(runtime).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ProgramProcess second(environment);
+        QVERIFY(second.start());
+        QVERIFY2(second.waitForExit(10000), "the second copy did not find the lock");
+        QCOMPARE(second.exitCode(), 0);
+    } else {
+        QVERIFY2(!QFileInfo::exists(lock), "the lock went into a folder that is not the user's alone");
+        QVERIFY2(program.standardError().contains(QStringLiteral("running as if alone")),
+                 qPrintable(program.standardError()));
+    }
     QVERIFY(program.isRunning());
 }
 

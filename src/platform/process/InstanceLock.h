@@ -10,7 +10,8 @@
 class InstanceLock
 {
 public:
-    // Where the lock lives when the runtime directory is not given explicitly.
+    // Where the lock lives when the runtime directory is not given explicitly: XDG_RUNTIME_DIR,
+    // else <temporary directory>/runtime-<user name>, where Qt's programs go without it.
     static QString defaultRuntimeDirectory();
 
     explicit InstanceLock(const QString &runtimeDirectory = defaultRuntimeDirectory());
@@ -19,10 +20,11 @@ public:
     InstanceLock(const InstanceLock &) = delete;
     InstanceLock &operator=(const InstanceLock &) = delete;
 
-    // True when another copy holds the lock. Where no lock can be made at all, or the lock's
-    // name holds anything but a regular file of this user's with no other name (a symbolic
-    // link, a hard link, a device), the program runs as if alone and says so on stderr; that
-    // file is neither locked nor written.
+    // True when another copy holds the lock. Where no lock can be made at all, the runtime
+    // directory is not the user's own private folder (another user's, open to others, a
+    // symbolic link, a relative path), or the lock's name holds anything but a regular file of
+    // this user's with no other name (a symbolic link, a hard link, a device), the program runs
+    // as if alone and says so in one line on stderr; nothing is locked or written anywhere else.
     bool anotherInstanceRuns() const { return m_anotherRuns; }
 
 private:
