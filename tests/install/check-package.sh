@@ -132,7 +132,7 @@ check_control() {
   done
   [ "$(dpkg-deb -f "$deb" Version)" = "1.00" ] || fail "package version is not 1.00"
   suggests=$(dpkg-deb -f "$deb" Suggests)
-  for alternatives in 'xscreensaver | mate-screensaver | xfce4-screensaver' 'xss-lock | xautolock'; do
+  for alternatives in 'xscreensaver | mate-screensaver' 'xss-lock | xautolock | swayidle'; do
     grep -qF "$alternatives" <<<"$suggests" || fail "Suggests lacks $alternatives: $suggests"
   done
   # Registering with a daemon is each user's choice; the package edits no other package's files.
