@@ -5,6 +5,7 @@
 #include "platform/controls/Panel3D.h"
 #include "platform/desktop/Geometry.h"
 #include "platform/desktop/MessageBox.h"
+#include "platform/desktop/PointerPosition.h"
 #include "platform/desktop/ShowCursor.h"
 #include "platform/desktop/Timer.h"
 #include "platform/process/ProgramEnd.h"
@@ -18,7 +19,7 @@
 #include "settings/ProgramSettings.h"
 
 #include <QCloseEvent>
-#include <QCursor>
+#include <QEnterEvent>
 #include <QMouseEvent>
 #include <QScopeGuard>
 
@@ -249,7 +250,10 @@ void Form1::showEvent(QShowEvent *event)
         // As the desktop does when it starts a saver; every way out shows the pointer again.
         const int count = ShowCursor(0);
         qCDebug(lcLifecycle) << "Form1 shown: display count" << count;
-        m_pointer.setRestingPosition(QCursor::pos());
+        // Where the window system does not tell, the first position the windows see is where
+        // the pointer rests.
+        if (const std::optional<QPointF> resting = KnownPointerPosition())
+            m_pointer.setRestingPosition(*resting);
         m_covers->show();
     }
     raise();
@@ -275,6 +279,13 @@ bool Form1::event(QEvent *event)
         Form_KeyDown();
         return true;
     }
+    // A Wayland compositor tells the pointer's arrival from another output by the enter alone,
+    // with no move after it. Over the photo the enter is Image1's.
+    if (event->type() == QEvent::Enter) {
+        const auto *enter = static_cast<QEnterEvent *>(event);
+        if (childAt(enter->position().toPoint()) != Image1)
+            surfaceMouseMove(enter->globalPosition());
+    }
     return Window::event(event);
 }
 
@@ -284,6 +295,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         const auto *move = static_cast<QMouseEvent *>(event);
         // A move without movement never reaches Image1's handler.
         return !m_pointer.isMove(move->globalPosition());
+    }
+    if (watched == Image1 && event->type() == QEvent::Enter) {
+        // An arrival is a move when the pointer left the last position seen to get there.
+        if (m_pointer.isMove(static_cast<QEnterEvent *>(event)->globalPosition()))
+            Image1_MouseMove();
     }
     return Window::eventFilter(watched, event);
 }
