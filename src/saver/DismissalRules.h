@@ -26,6 +26,8 @@ public:
     // True when the pointer has left the last position seen; remembers the new one. The
     // first position ever seen is where the pointer rests, not a move.
     bool isMove(const QPointF &globalPosition);
+    // Whether a position has been seen, or set as the resting one.
+    bool knowsPosition() const { return m_last.has_value(); }
 
 private:
     std::optional<QPointF> m_last;

@@ -294,11 +294,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     if (watched == Image1 && event->type() == QEvent::MouseMove) {
         const auto *move = static_cast<QMouseEvent *>(event);
         // A move without movement never reaches Image1's handler.
-        return !m_pointer.isMove(move->globalPosition());
+        return !pointerMoved(move->globalPosition());
     }
     if (watched == Image1 && event->type() == QEvent::Enter) {
         // An arrival is a move when the pointer left the last position seen to get there.
-        if (m_pointer.isMove(static_cast<QEnterEvent *>(event)->globalPosition()))
+        if (pointerMoved(static_cast<QEnterEvent *>(event)->globalPosition()))
             Image1_MouseMove();
     }
     return Window::eventFilter(watched, event);
@@ -316,8 +316,17 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
 
 void Form1::surfaceMouseMove(const QPointF &globalPosition)
 {
-    if (m_pointer.isMove(globalPosition))
+    if (pointerMoved(globalPosition))
         Form_MouseMove();
+}
+
+bool Form1::pointerMoved(const QPointF &globalPosition)
+{
+    const bool restingKnown = m_pointer.knowsPosition();
+    const bool moved = m_pointer.isMove(globalPosition);
+    if (!restingKnown)
+        qCDebug(lcLifecycle) << "the pointer rests at" << globalPosition;
+    return moved;
 }
 
 void Form1::Timer1_Timer()

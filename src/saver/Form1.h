@@ -83,6 +83,8 @@ private:
     void dismissOnFourthMove(const char *handlerAndCounter, qint16 &moveCount);
     void followPrimaryScreen();
     void surfaceMouseMove(const QPointF &globalPosition);
+    // The move rule's question for the position of a move or an arrival.
+    bool pointerMoved(const QPointF &globalPosition);
 
     Timer *Timer1;
     Panel3D *SSPanel1;
