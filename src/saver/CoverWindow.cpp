@@ -1,5 +1,6 @@
 #include "saver/CoverWindow.h"
 
+#include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -22,6 +23,9 @@ bool CoverWindow::event(QEvent *event)
         emit KeyDown();
         return true;
     }
+    // The pointer's arrival from another screen: on Wayland no move follows it.
+    if (event->type() == QEvent::Enter)
+        emit MouseMove(static_cast<QEnterEvent *>(event)->globalPosition());
     return QWidget::event(event);
 }
 

@@ -4,7 +4,7 @@
 
 // A black, frameless window over the whole of one screen other than the saver's own, so that
 // no monitor goes on showing the desktop. It is part of the saver's window surface: it passes
-// every key, mouse press and pointer move on to the saver window, whose handlers decide.
+// every key, mouse press and pointer move (its arrival included) on to the saver window, whose handlers decide.
 class CoverWindow : public QWidget
 {
     Q_OBJECT

@@ -15,7 +15,8 @@ bool MoveEndsProgram(qint16 &moveCount);
 // Tells real pointer movement from the move events a window system sends without any:
 // X11 reports a "move" when a window maps under a resting pointer, and again when the
 // element under it changes. A move event counts only when its screen position differs
-// from the last one seen.
+// from the last one seen; so does the pointer's arrival in a window, which on Wayland is all
+// a window hears of a move from another output.
 class PointerMotion
 {
 public:

@@ -9,14 +9,15 @@
 #include "platform/process/ProgramEnd.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RuntimeError.h"
+#include "saver/DismissalRules.h"
 #include "saver/FailureNotice.h"
 #include "saver/HostedPresentation.h"
 #include "saver/ScreenCovers.h"
+#include "saver/SurfaceMoves.h"
 #include "settings/Interval.h"
 #include "settings/ProgramSettings.h"
 
 #include <QCloseEvent>
-#include <QCursor>
 #include <QMouseEvent>
 #include <QScopeGuard>
 
@@ -37,19 +38,21 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
 {
     setupUi(*this);
     m_covers = new ScreenCovers(this);
+    m_moves = new SurfaceMoves(*this, *Image1);
     m_screenChanges = new ScreenChanges(this);
     m_photoTicks = new PhotoTicks([this] { return Image1->deviceSize(); }, this);
 
     // The other screens are part of the window's surface.
     connect(m_covers, &ScreenCovers::KeyDown, this, &Form1::Form_KeyDown);
     connect(m_covers, &ScreenCovers::MouseDown, this, &Form1::Form_MouseDown);
-    connect(m_covers, &ScreenCovers::MouseMove, this, &Form1::surfaceMouseMove);
+    connect(m_covers, &ScreenCovers::MouseMove, m_moves, &SurfaceMoves::coverMove);
 
     connect(Timer1, &Timer::Tick, this, &Form1::Timer1_Timer);
     connect(m_photoTicks, &PhotoTicks::photoShown, this, &Form1::showPhoto);
     connect(m_photoTicks, &PhotoTicks::tickEnded, this, &Form1::finishTick);
 
-    Image1->installEventFilter(this);
+    connect(m_moves, &SurfaceMoves::windowMove, this, &Form1::Form_MouseMove);
+    connect(m_moves, &SurfaceMoves::photoArrival, this, &Form1::Image1_MouseMove);
     connect(Image1, &ImageElement::MouseDown, this, &Form1::Image1_MouseDown);
     connect(Image1, &ImageElement::MouseMove, this, &Form1::Image1_MouseMove);
     connect(Image1, &ImageElement::Click, this, &Form1::Image1_Click);
@@ -148,7 +151,7 @@ void Form1::showEvent(QShowEvent *event)
         // As the desktop does when it starts a saver; every way out shows the pointer again.
         const int count = ShowCursor(0);
         qCDebug(lcLifecycle) << "Form1 shown: display count" << count;
-        m_pointer.setRestingPosition(QCursor::pos());
+        m_moves->takeRestingPosition();
         m_covers->show();
     }
     raise();
@@ -177,28 +180,9 @@ bool Form1::event(QEvent *event)
     return Window::event(event);
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
-{
-    // A move without movement never reaches Image1's handler.
-    if (watched == Image1 && event->type() == QEvent::MouseMove)
-        return !m_pointer.isMove(static_cast<QMouseEvent *>(event)->globalPosition());
-    return Window::eventFilter(watched, event);
-}
-
 void Form1::mousePressEvent(QMouseEvent *)
 {
     Form_MouseDown();
-}
-
-void Form1::mouseMoveEvent(QMouseEvent *event)
-{
-    surfaceMouseMove(event->globalPosition());
-}
-
-void Form1::surfaceMouseMove(const QPointF &globalPosition)
-{
-    if (m_pointer.isMove(globalPosition))
-        Form_MouseMove();
 }
 
 void Form1::Timer1_Timer()

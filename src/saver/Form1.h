@@ -2,7 +2,6 @@
 
 #include "platform/desktop/HostWindow.h"
 #include "platform/desktop/Window.h"
-#include "saver/DismissalRules.h"
 #include "saver/Form1Design.h"
 #include "saver/PhotoTicks.h"
 #include "saver/SaverLayout.h"
@@ -13,6 +12,7 @@ class FailureNotice;
 class HostedPresentation;
 class ScreenChanges;
 class ScreenCovers;
+class SurfaceMoves;
 
 // The saver window: a black, frameless window over the whole primary screen showing the
 // photo frame SSPanel1 with the photograph Image1, the caption bar panYear under it and the
@@ -49,9 +49,7 @@ protected:
     void Form_Unload() override;
 
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -77,15 +75,14 @@ private:
     // The move rule on the element's counter; the log names the handler and the counter.
     void dismissOnFourthMove(const char *handlerAndCounter, qint16 &moveCount);
     void followPrimaryScreen();
-    void surfaceMouseMove(const QPointF &globalPosition);
 
     ScreenCovers *m_covers = nullptr;
+    SurfaceMoves *m_moves = nullptr;
     ScreenChanges *m_screenChanges = nullptr;
     std::unique_ptr<HostedPresentation> m_hosted;
     FailureNotice *m_failureNotice = nullptr;
     PhotoTicks *m_photoTicks = nullptr;
 
-    PointerMotion m_pointer;
     qint16 m_formMoveCount = 0;
     qint16 m_image1MoveCount = 0;
     bool m_failureMessageOpen = false;

@@ -21,6 +21,10 @@ private slots:
     void coversEachOutputAndEndsOn_data();
     void coversEachOutputAndEndsOn();
     void endsOnTheFourthMove();
+    void countsTheMoveOntoAnotherOutput_data();
+    void countsTheMoveOntoAnotherOutput();
+    void hidesThePointerOnEveryOutput_data();
+    void hidesThePointerOnEveryOutput();
     void coversAnOutputCreatedWhileItRuns();
     void daemonWindowFallsBackToTheFullScreen_data();
     void daemonWindowFallsBackToTheFullScreen();
@@ -32,6 +36,14 @@ private:
     void waitForCovers(const QStringList &outputs, qint64 pid);
     void waitForEnd(int timeoutMs = 20000);
     int moveCountLines();
+    // Whether the saver has heard where the pointer is.
+    bool pointerArrived();
+    // Until the saver hears of the pointer, which sway may not tell it of until it moves.
+    void waitForPointerArrival();
+    // Starts the saver with the pointer resting at the position (in the layout's pixels).
+    void comeToRest(const QPoint &position);
+    // Moves the pointer by the commands given, each a move the saver must count and survive.
+    void absorbedMoves(const QStringList &commands);
 
     HeadlessSway m_sway;
     QString m_binary;
@@ -50,6 +62,17 @@ double shareInColour(const QImage &image, const QRect &area, const QColor &colou
             matching += TestPictures::IsColour(image.pixel(x, y), colour) ? 1 : 0;
     }
     return double(matching) / (((area.width() + 3) / 4) * ((area.height() + 3) / 4));
+}
+
+// Pixels of the area that are not black, every one counted: a pointer is thin in places.
+int litPixels(const QImage &image, const QRect &area)
+{
+    int lit = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            lit += TestPictures::IsColour(image.pixel(x, y), Qt::black) ? 0 : 1;
+    }
+    return lit;
 }
 
 } // namespace
@@ -158,24 +181,131 @@ void TestSaverOnSway::coversEachOutputAndEndsOn()
 
     if (key)
         QVERIFY(m_sway.pressKey(QStringLiteral("Escape")));
-    else // the pointer must first be over the saver for the press to reach it
-        QVERIFY(m_sway.pointer(QStringLiteral("move-to 40 40")) && m_sway.pointer(QStringLiteral("press")));
+    else { // the pointer must first be over the saver for the press to reach it
+        QVERIFY(m_sway.pointer(QStringLiteral("move-to 40 40")));
+        waitForPointerArrival();
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(m_sway.pointer(QStringLiteral("press")));
+    }
     waitForEnd();
 }
 
 void TestSaverOnSway::endsOnTheFourthMove()
 {
-    startSaver({});
+    // Outside the photo, on the first output: where the pointer comes to rest is no move.
+    comeToRest(QPoint(40, 40));
     if (QTest::currentTestFailed())
         return;
-    // Outside the photo, on the first output: where the pointer comes to rest is no move.
-    QVERIFY(m_sway.pointer(QStringLiteral("move-to 40 40")));
     for (int move = 1; move <= 3; ++move) {
         QVERIFY(m_sway.pointer(QStringLiteral("move-by 10 0")));
         QTRY_COMPARE_WITH_TIMEOUT(moveCountLines(), move, 10000);
         QVERIFY2(m_saver.state() != QProcess::NotRunning, "ended before the fourth move");
     }
     QVERIFY(m_sway.pointer(QStringLiteral("move-by 10 0")));
+    waitForEnd();
+}
+
+void TestSaverOnSway::absorbedMoves(const QStringList &commands)
+{
+    for (const QString &command : commands) {
+        const int before = moveCountLines();
+        QVERIFY(m_sway.pointer(command));
+        QTRY_COMPARE_WITH_TIMEOUT(moveCountLines(), before + 1, 10000);
+        QVERIFY2(m_saver.state() != QProcess::NotRunning, qPrintable(QStringLiteral("ended on: ") + command));
+    }
+}
+
+bool TestSaverOnSway::pointerArrived()
+{
+    m_stderr += QString::fromLocal8Bit(m_saver.readAllStandardError());
+    return m_stderr.contains(QStringLiteral("the pointer rests at"));
+}
+
+void TestSaverOnSway::waitForPointerArrival()
+{
+    QDeadlineTimer deadline(3000);
+    while (!pointerArrived() && !deadline.hasExpired())
+        QTest::qWait(50);
+    if (!pointerArrived()) {
+        QVERIFY(m_sway.pointer(QStringLiteral("move-by 0 1")));
+        QTRY_VERIFY_WITH_TIMEOUT(pointerArrived(), 10000);
+    }
+}
+
+void TestSaverOnSway::comeToRest(const QPoint &position)
+{
+    // Sway tells the windows that appear under a resting pointer of it now and then only, and
+    // a move by nothing mostly does; should neither, the first real move is the arrival, which
+    // the saver takes for where the pointer rests.
+    QVERIFY(m_sway.pointer(QStringLiteral("move-to %1 %2").arg(position.x()).arg(position.y())));
+    startSaver({});
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(m_sway.pointer(QStringLiteral("move-by 0 0")));
+    waitForPointerArrival();
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(moveCountLines(), 0);
+}
+
+void TestSaverOnSway::countsTheMoveOntoAnotherOutput_data()
+{
+    // Between HEADLESS-2 (from 1024 on) and HEADLESS-1, whose black margin right of the photo
+    // takes the same counter as the cover. Crossing, the pointer's arrival is the whole move.
+    QTest::addColumn<QPoint>("restOn");
+    QTest::addColumn<QStringList>("absorbed");
+    QTest::addColumn<QString>("fourth");
+    QTest::newRow("the fourth move crosses")
+        << QPoint(1400, 300)
+        << QStringList{QStringLiteral("move-by 10 0"), QStringLiteral("move-by 10 0"), QStringLiteral("move-by 10 0")}
+        << QStringLiteral("move-to 1000 300");
+    QTest::newRow("crossings among the first three")
+        << QPoint(1000, 300)
+        << QStringList{QStringLiteral("move-to 1400 300"), QStringLiteral("move-to 960 300"),
+                       QStringLiteral("move-to 1400 310")}
+        << QStringLiteral("move-by 10 0");
+}
+
+void TestSaverOnSway::countsTheMoveOntoAnotherOutput()
+{
+    QFETCH(QPoint, restOn);
+    QFETCH(QStringList, absorbed);
+    QFETCH(QString, fourth);
+    comeToRest(restOn);
+    if (QTest::currentTestFailed())
+        return;
+    absorbedMoves(absorbed);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(m_sway.pointer(fourth));
+    waitForEnd();
+}
+
+void TestSaverOnSway::hidesThePointerOnEveryOutput_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QPoint>("position");
+    QTest::newRow("the photo's output, left of the photo") << QStringLiteral("HEADLESS-1") << QPoint(40, 300);
+    QTest::newRow("the cover") << QStringLiteral("HEADLESS-2") << QPoint(1424, 300);
+}
+
+void TestSaverOnSway::hidesThePointerOnEveryOutput()
+{
+    QFETCH(QString, output);
+    QFETCH(QPoint, position);
+    comeToRest(position + QPoint(20, 0));
+    if (QTest::currentTestFailed())
+        return;
+    absorbedMoves({QStringLiteral("move-to %1 %2").arg(position.x()).arg(position.y())});
+    if (QTest::currentTestFailed())
+        return;
+    // Captured with the pointer drawn in, the saver's black all round where it is.
+    const QPoint local = position - m_sway.outputs().value(output).topLeft();
+    const QRect around(local - QPoint(16, 16), QSize(64, 64));
+    QImage shown;
+    QTRY_VERIFY_WITH_TIMEOUT(!(shown = m_sway.capture(output, true)).isNull() && litPixels(shown, around) == 0, 10000);
+    QVERIFY(m_sway.pressKey(QStringLiteral("Escape")));
     waitForEnd();
 }
 

@@ -261,11 +261,14 @@ QList<HeadlessSway::FullScreenWindow> HeadlessSway::fullScreenWindows() const
     return found;
 }
 
-QImage HeadlessSway::capture(const QString &output) const
+QImage HeadlessSway::capture(const QString &output, bool withPointer) const
 {
     const QString path = home() + QStringLiteral("/capture.ppm");
-    const QStringList grim = {
-        QStringLiteral("grim"), QStringLiteral("-t"), QStringLiteral("ppm"), QStringLiteral("-o"), output, path};
+    QStringList grim = {QStringLiteral("grim"), QStringLiteral("-t"), QStringLiteral("ppm"), QStringLiteral("-o"),
+                        output};
+    if (withPointer)
+        grim << QStringLiteral("-c");
+    grim << path;
     if (run(grim) != 0 || run(grim) != 0)
         return {};
     return QImage(path);

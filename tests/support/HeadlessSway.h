@@ -47,8 +47,9 @@ public:
 
     QMap<QString, QRect> outputs() const;
     QList<FullScreenWindow> fullScreenWindows() const;
-    // What the output shows (grim, taken twice: the first may show an older frame).
-    QImage capture(const QString &output) const;
+    // What the output shows (grim, taken twice: the first may show an older frame); with the
+    // pointer as the compositor draws it over the output when asked for.
+    QImage capture(const QString &output, bool withPointer = false) const;
     bool pressKey(const QString &key) const;
     // Creates an output; its name, empty on failure.
     QString createOutput() const;

@@ -2,17 +2,30 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPixmap>
 
 namespace {
 
 int displayCount = 0;
+
+// Qt's Wayland platform (6.4) takes Qt::BlankCursor to the compositor only once it has shown
+// another cursor there: a saver that hides the pointer from the start never says so, and the
+// compositor goes on drawing its own arrow. There the pointer is an image with nothing in it.
+QCursor blankCursor()
+{
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return QCursor(Qt::BlankCursor);
+    QPixmap nothing(16, 16);
+    nothing.fill(Qt::transparent);
+    return QCursor(nothing, 0, 0);
+}
 
 void applyVisibility(bool wasHidden, bool isHidden)
 {
     if (wasHidden == isHidden || !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return;
     if (isHidden)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+        QGuiApplication::setOverrideCursor(blankCursor());
     else
         QGuiApplication::restoreOverrideCursor();
 }
