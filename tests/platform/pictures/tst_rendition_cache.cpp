@@ -135,6 +135,8 @@ private:
     QString cacheFolder() const { return m_root.path() + QStringLiteral("/cache/renditions"); }
     // The entry files in the folder.
     QStringList entries(const QString &folder) const;
+    // The size of one entry of the tests' photos, measured on a folder removed after.
+    qint64 entrySizeOfOne();
 
     QTemporaryDir m_root;
 };
@@ -161,6 +163,15 @@ QStringList TestRenditionCache::entries(const QString &folder) const
     for (const QString &name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
         names.append(folder + u'/' + name);
     return names;
+}
+
+qint64 TestRenditionCache::entrySizeOfOne()
+{
+    RenditionCache(cacheFolder()).store(sourceKey(QStringLiteral("probe.jpg")), gradient(QImage::Format_RGB32, 0));
+    const QStringList stored = entries(cacheFolder());
+    const qint64 size = stored.size() == 1 ? QFileInfo(stored.first()).size() : 0;
+    QDir(cacheFolder()).removeRecursively();
+    return size;
 }
 
 void TestRenditionCache::storedPictureComesBackIdentical_data()
@@ -433,10 +444,8 @@ void TestRenditionCache::stoppedReadIsAMiss()
 
 void TestRenditionCache::oldestEntriesGoFirst()
 {
-    const RenditionCache probe(cacheFolder());
-    probe.store(sourceKey(QStringLiteral("probe.jpg")), gradient(QImage::Format_RGB32, 0));
-    const qint64 entrySize = QFileInfo(entries(cacheFolder()).first()).size();
-    QVERIFY(QDir(cacheFolder()).removeRecursively());
+    const qint64 entrySize = entrySizeOfOne();
+    QVERIFY(entrySize > 0);
 
     // Room for three entries, not four.
     const qint64 limit = entrySize * 3 + entrySize / 2;
@@ -470,10 +479,8 @@ void TestRenditionCache::oldestEntriesGoFirst()
 
 void TestRenditionCache::entryFromTheFutureStillServesAndGoesFirst()
 {
-    const RenditionCache probe(cacheFolder());
-    probe.store(sourceKey(QStringLiteral("probe.jpg")), gradient(QImage::Format_RGB32, 0));
-    const qint64 entrySize = QFileInfo(entries(cacheFolder()).first()).size();
-    QVERIFY(QDir(cacheFolder()).removeRecursively());
+    const qint64 entrySize = entrySizeOfOne();
+    QVERIFY(entrySize > 0);
 
     const RenditionCache cache(cacheFolder(), entrySize * 2 + entrySize / 2);
     const RenditionKey future = sourceKey(QStringLiteral("future.jpg"));
