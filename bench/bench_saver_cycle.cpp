@@ -1,13 +1,14 @@
 // The saver's decode path at work: the CPU it spends per photo shown, the time its
 // user-interface thread spends per tick and its peak memory while it cycles through four
-// 24-megapixel camera photos, set against the floor of a reduced decode by djpeg; and the CPU
-// it spends while it waits between two ticks.
+// 24-megapixel camera photos, set against the floor of a reduced decode by djpeg, started
+// once on an empty rendition cache (cold) and once more on the cache that run left (warm);
+// and the CPU it spends while it waits between two ticks.
 //
 //   bench_saver_cycle [--quick] [--saver PATH]
 //
 // Runs the real program (by default the one built beside this bench) on the X server of
 // DISPLAY; bench/run-saver-cycle.sh builds both and runs them under Xvfb. The full run takes
-// about a minute and a half; --quick leaves out the idle run (50 s of it). The exit status is
+// about two minutes; --quick leaves out the idle run (50 s of it). The exit status is
 // 0 whether the targets are met or not, 1 when a figure could not be measured or the command
 // line was not understood.
 //
@@ -49,7 +50,8 @@ const QStringList kPhotoNames{QStringLiteral("57A01.jpg"), QStringLiteral("62B02
 constexpr int kJpegQuality = 90;
 constexpr int kFloorRunsPerPhoto = 5;
 
-constexpr double kCpuRatioTarget = 0.85;
+constexpr double kColdCpuRatioTarget = 0.75;
+constexpr double kWarmCpuRatioTarget = 0.1;
 constexpr double kUserInterfaceTargetMs = 5;
 constexpr double kPeakTargetMB = 43;
 
@@ -122,15 +124,30 @@ void printNotes(const QStringList &notes)
         print(QStringLiteral("  note: ") + note);
 }
 
-ResultTable resultTable(double floor, const CycleFigures &cycle, const std::optional<IdleFigures> &idle)
+void addCpuRow(ResultTable &table, const QString &figure, double floor, double cpuSecondsPerPhoto, double target)
+{
+    const double ratio = cpuSecondsPerPhoto / floor;
+    table.addRow(figure, QStringLiteral("%1 = %2 x floor").arg(milliseconds(cpuSecondsPerPhoto)).arg(ratio, 0, 'f', 2),
+                 QStringLiteral("<= %1 x floor").arg(target), verdict(ratio <= target));
+}
+
+void addPeakRow(ResultTable &table, const QString &figure, qint64 peakKilobytes)
+{
+    const double peakMB = double(peakKilobytes) / 1024;
+    table.addRow(figure, QStringLiteral("%1 MB").arg(peakMB, 0, 'f', 1), QStringLiteral("<= %1 MB").arg(kPeakTargetMB),
+                 verdict(peakMB <= kPeakTargetMB));
+}
+
+ResultTable resultTable(double floor, const CycleFigures &cycle, const CycleFigures &warm,
+                        const std::optional<IdleFigures> &idle)
 {
     ResultTable table;
     const QString none = QStringLiteral("-");
     table.addRow(QStringLiteral("reduced decode floor (djpeg -scale 1/8), CPU"), milliseconds(floor), none, none);
-    const double ratio = cycle.cpuSecondsPerPhoto / floor;
-    table.addRow(QStringLiteral("CPU per displayed photo"),
-                 QStringLiteral("%1 = %2 x floor").arg(milliseconds(cycle.cpuSecondsPerPhoto)).arg(ratio, 0, 'f', 2),
-                 QStringLiteral("<= %1 x floor").arg(kCpuRatioTarget), verdict(ratio <= kCpuRatioTarget));
+    addCpuRow(table, QStringLiteral("CPU per displayed photo, cold start"), floor, cycle.cpuSecondsPerPhoto,
+              kColdCpuRatioTarget);
+    addCpuRow(table, QStringLiteral("CPU per displayed photo, second start"), floor, warm.cpuSecondsPerPhoto,
+              kWarmCpuRatioTarget);
 
     const QString target = QStringLiteral("<= %1 ms").arg(kUserInterfaceTargetMs);
     if (cycle.userInterfaceMeanMicroseconds && cycle.userInterfaceMaxMicroseconds) {
@@ -148,9 +165,8 @@ ResultTable resultTable(double floor, const CycleFigures &cycle, const std::opti
     table.addRow(QStringLiteral("UI thread CPU per displayed photo"),
                  milliseconds(cycle.userInterfaceCpuSecondsPerPhoto), none, none);
 
-    const double peakMB = double(cycle.peakKilobytes) / 1024;
-    table.addRow(QStringLiteral("peak memory (VmHWM)"), QStringLiteral("%1 MB").arg(peakMB, 0, 'f', 1),
-                 QStringLiteral("<= %1 MB").arg(kPeakTargetMB), verdict(peakMB <= kPeakTargetMB));
+    addPeakRow(table, QStringLiteral("peak memory (VmHWM), cold start"), cycle.peakKilobytes);
+    addPeakRow(table, QStringLiteral("peak memory (VmHWM), second start"), warm.peakKilobytes);
 
     const QString idleFigure = QStringLiteral("idle CPU, Interval=60, 40 s window");
     if (idle) {
@@ -192,7 +208,7 @@ int run(bool quick, const QString &saver)
               .arg(kFloorRunsPerPhoto * photos.size()));
 
     const SaverSetup setup(saver, photoDir);
-    print(QStringLiteral("cycle run: %1 with Interval=1, %2 ticks (two cycles)")
+    print(QStringLiteral("cycle run, cold start (empty rendition cache): %1 with Interval=1, %2 ticks (two cycles)")
               .arg(saver)
               .arg(SaverMeasurements::kMeasuredTicks));
     const CycleFigures cycle = SaverMeasurements::measureCycle(setup);
@@ -202,6 +218,9 @@ int run(bool quick, const QString &saver)
                                "(%1 s at Interval=1)")
                     .arg(SaverMeasurements::kMeasuredTicks));
     printNotes(cycle.notes);
+    print(QStringLiteral("cycle run, second start (the cache the cold start left)"));
+    const CycleFigures warm = SaverMeasurements::measureCycle(setup);
+    printNotes(warm.notes);
 
     std::optional<IdleFigures> idle;
     if (!quick) {
@@ -211,7 +230,7 @@ int run(bool quick, const QString &saver)
     }
 
     print(QString());
-    print(resultTable(floor, cycle, idle).toText());
+    print(resultTable(floor, cycle, warm, idle).toText());
     print(QStringLiteral("machine: %1").arg(MachineDescription::cpu()));
     print(QStringLiteral("kernel:  %1").arg(MachineDescription::kernel()));
     print(QStringLiteral("Qt:      %1").arg(MachineDescription::qt()));

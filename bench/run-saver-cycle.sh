@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the saver and bench_saver_cycle (RelWithDebInfo, as the tests are built, in
-# build-bench/) and runs the bench under its own Xvfb. Takes about a minute and a half.
+# build-bench/) and runs the bench under its own Xvfb. Takes about two minutes.
 #   bench/run-saver-cycle.sh            every figure
 #   bench/run-saver-cycle.sh --quick    without the idle run (50 s less)
 set -euo pipefail

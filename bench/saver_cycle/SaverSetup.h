@@ -5,9 +5,10 @@
 #include <QProcessEnvironment>
 #include <QString>
 
-// How the bench runs the real saver: the program, a settings directory and runtime directory
-// (mode 0700) of its own, so that neither the user's settings nor a running saver's instance
-// lock is touched, the photo directory, and the logging that the measurements read.
+// How the bench runs the real saver: the program, a settings, cache and runtime directory
+// (mode 0700) of its own, so that neither the user's settings and photo cache nor a running
+// saver's instance lock is touched, and every run of one setup shares one rendition cache, the photo directory, and the
+// logging that the measurements read.
 class SaverSetup
 {
 public:

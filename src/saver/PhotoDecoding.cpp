@@ -3,14 +3,18 @@
 #include "platform/files/FileIdentity.h"
 #include "platform/pictures/LoadStop.h"
 #include "platform/pictures/PictureLoader.h"
+#include "platform/pictures/RenditionCache.h"
 #include "platform/runtime/App.h"
 
 #include <QDebug>
 
 struct PhotoDecoding::Decode
 {
-    Decode(QString photoPath, QSize photoSize)
-        : path(std::move(photoPath)), shownSize(photoSize), stop(PhotoDecoding::kTimeLimit)
+    Decode(QString photoPath, QSize photoSize, RenditionCache renditions)
+        : path(std::move(photoPath)),
+          shownSize(photoSize),
+          stop(PhotoDecoding::kTimeLimit),
+          cache(std::move(renditions))
     {}
 
     bool isOf(const QString &photoPath, const QSize &photoSize) const
@@ -26,10 +30,22 @@ struct PhotoDecoding::Decode
         if (stop.requested())
             return;
         stop.start();
-        qCDebug(lcLifecycle) << "decoding" << path;
         identity = IdentityOfFile(path);
+        if (identity) {
+            if (std::optional<QImage> cached = cache.lookUp({path, *identity, shownSize}, stop)) {
+                qCDebug(lcLifecycle) << "rendition from cache" << path;
+                result.emplace(std::move(*cached));
+                return;
+            }
+        }
+        qCDebug(lcLifecycle) << "decoding" << path;
         try {
-            result.emplace(LoadPicture(path, shownSize, stop));
+            QImage picture = LoadPicture(path, shownSize, stop);
+            // Only what the file still is: one written to while it was decoded may have
+            // given a mix of its old and new contents.
+            if (identity && IdentityOfFile(path) == identity)
+                cache.store({path, *identity, shownSize}, picture);
+            result.emplace(std::move(picture));
         } catch (const RuntimeError &error) {
             if (stop.timedOut())
                 qCDebug(lcLifecycle) << "abandoned" << path;
@@ -40,6 +56,7 @@ struct PhotoDecoding::Decode
     const QString path;
     const QSize shownSize;
     LoadStop stop;
+    const RenditionCache cache;
     // Written by the worker before it reports the decode finished, read only after that.
     std::optional<FileIdentity> identity;
     std::optional<Result> result;
@@ -101,7 +118,7 @@ void PhotoDecoding::stop()
 void PhotoDecoding::start(const QString &path, const QSize &shownSize)
 {
     stop();
-    m_pending = std::make_shared<Decode>(path, shownSize);
+    m_pending = std::make_shared<Decode>(path, shownSize, m_cache);
     m_worker.start(this, m_pending, [this](const std::shared_ptr<Decode> &decode) { decoded(decode); });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/pictures/LoadStop.h"
+#include "platform/pictures/RenditionCache.h"
 #include "platform/runtime/RuntimeError.h"
 #include "saver/OneJobWorker.h"
 
@@ -18,6 +19,10 @@
 // one is on screen, and the one last given out is kept for the ticks that show it again. A
 // result is only given for a file that is still the file it was decoded from (same path,
 // identity, size and times), so a changed or replaced file is decoded anew.
+//
+// What a decode gives is kept in the rendition cache, and read from there, on the worker,
+// instead of decoding the file again while the file is the one it was made from: in the next
+// round of the photo cycle and in the next run.
 //
 // At most one decode runs; asking for another photo stops it. A decode that runs longer than
 // kTimeLimit is abandoned, and its result is the error saying so.
@@ -67,6 +72,7 @@ private:
     void start(const QString &path, const QSize &shownSize);
     void decoded(const std::shared_ptr<Decode> &decode);
 
+    const RenditionCache m_cache;
     OneJobWorker m_worker;
     // Running, or finished and not taken yet.
     std::shared_ptr<Decode> m_pending;

@@ -9,6 +9,7 @@ IsolatedUserDirs::IsolatedUserDirs()
     QDir root(m_root.path());
     root.mkpath(QStringLiteral("config"));
     root.mkpath(QStringLiteral("runtime"));
+    root.mkpath(QStringLiteral("cache"));
     // Qt insists on a private runtime directory.
     QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -16,6 +17,11 @@ IsolatedUserDirs::IsolatedUserDirs()
 QString IsolatedUserDirs::configHome() const
 {
     return m_root.filePath(QStringLiteral("config"));
+}
+
+QString IsolatedUserDirs::cacheHome() const
+{
+    return m_root.filePath(QStringLiteral("cache"));
 }
 
 QString IsolatedUserDirs::runtimeDir() const
@@ -33,6 +39,7 @@ QProcessEnvironment IsolatedUserDirs::environment() const
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome());
     return env;
 }
 
@@ -40,4 +47,5 @@ void IsolatedUserDirs::applyToThisProcess() const
 {
     qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtimeDir().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", cacheHome().toLocal8Bit());
 }
