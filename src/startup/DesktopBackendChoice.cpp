@@ -16,9 +16,8 @@ std::unique_ptr<DesktopBackend> chosenDesktopBackend()
 
 void preferX11ForWindowsOfOtherPrograms(const SaverTarget &target)
 {
-    if (target.drawsIntoAWindow() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
-        && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (target.drawsIntoAWindow())
+        X11DesktopBackend::preferWhereAnXServerRuns();
 }
 
 SaverTarget targetOnThisDesktop(const SaverTarget &requested)
