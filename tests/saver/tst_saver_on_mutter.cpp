@@ -56,40 +56,10 @@ bool inCi()
     return qEnvironmentVariable("CI") == QLatin1String("true");
 }
 
-QString rectText(const QRect &rect)
+// What is wrong with the area of the shot being in one colour; empty when nothing is.
+QString colourProblem(const QImage &shot, const QRect &area, const QColor &expected, const QString &what)
 {
-    return QStringLiteral("%1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height());
-}
-
-// Points on a grid across the area, one every step pixels, its edges included.
-QList<QPoint> grid(const QRect &area, int step)
-{
-    QList<QPoint> points;
-    for (int y = area.top(); y <= area.bottom(); y += step) {
-        for (int x = area.left(); x <= area.right(); x += step)
-            points << QPoint(x, y);
-    }
-    return points;
-}
-
-// What is wrong with the area of the frame being in one colour; empty when nothing is.
-QString colourProblem(const QImage &frame, const QRect &area, const QColor &expected, const QString &what)
-{
-    const QList<QPoint> points = grid(area, 16);
-    int wrong = 0;
-    QString example;
-    for (const QPoint &point : points) {
-        const QRgb pixel = frame.valid(point) ? frame.pixel(point) : qRgb(255, 0, 255);
-        if (!TestPictures::IsColour(pixel, expected, 16) && wrong++ == 0)
-            example = QStringLiteral("(%1,%2) is %3").arg(point.x()).arg(point.y()).arg(QColor(pixel).name());
-    }
-    if (wrong == 0)
-        return {};
-    return QStringLiteral("%1: %2 of %3 points across %4 are not %5, e.g. %6")
-        .arg(what)
-        .arg(wrong)
-        .arg(points.size())
-        .arg(rectText(area), expected.name(), example);
+    return TestPictures::AreaColourProblem(shot, area, expected, what, 16);
 }
 
 QString sizeProblem(const QImage &frame, const QSize &expected)

@@ -83,39 +83,10 @@ QString rectText(const QRect &rect)
     return QStringLiteral("%1x%2+%3+%4").arg(rect.width()).arg(rect.height()).arg(rect.x()).arg(rect.y());
 }
 
-// Points across the area, half a step in from its edges.
-QList<QPoint> grid(const QRect &area, int step)
-{
-    QList<QPoint> points;
-    for (int y = area.top() + step / 2; y <= area.bottom(); y += step) {
-        for (int x = area.left() + step / 2; x <= area.right(); x += step)
-            points.append(QPoint(x, y));
-    }
-    return points;
-}
-
-// Empty when every point of the grid shows the colour; otherwise what was seen instead.
+// What is wrong with the area of the shot being in one colour; empty when nothing is.
 QString colourProblem(const QImage &shot, const QRect &area, const QColor &expected, const QString &what)
 {
-    if (shot.isNull())
-        return QStringLiteral("no screenshot");
-    const QList<QPoint> points = grid(area, 20);
-    int wrong = 0;
-    QString example;
-    for (const QPoint &point : points) {
-        const QRgb pixel = shot.valid(point) ? shot.pixel(point) : qRgb(255, 0, 255);
-        if (!TestPictures::IsColour(pixel, expected, 16)) {
-            if (wrong++ == 0)
-                example = QStringLiteral("(%1,%2) is %3").arg(point.x()).arg(point.y()).arg(QColor(pixel).name());
-        }
-    }
-    if (wrong == 0)
-        return {};
-    return QStringLiteral("%1: %2 of %3 points across %4 are not %5, e.g. %6")
-        .arg(what)
-        .arg(wrong)
-        .arg(points.size())
-        .arg(rectText(area), expected.name(), example);
+    return TestPictures::AreaColourProblem(shot, area, expected, what, 20);
 }
 
 QString windowsReport(qint64 pid)

@@ -494,6 +494,34 @@ bool IsColour(QRgb pixel, const QColor &expected, int tolerance)
         && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
 }
 
+QString AreaColourProblem(const QImage &shot, const QRect &area, const QColor &expected, const QString &what, int step)
+{
+    if (shot.isNull())
+        return QStringLiteral("no screenshot");
+    int points = 0;
+    int wrong = 0;
+    QString example;
+    for (int y = area.top() + step / 2; y <= area.bottom(); y += step) {
+        for (int x = area.left() + step / 2; x <= area.right(); x += step) {
+            ++points;
+            const QRgb pixel = shot.valid(x, y) ? shot.pixel(x, y) : qRgb(255, 0, 255);
+            if (!IsColour(pixel, expected, 16) && wrong++ == 0)
+                example = QStringLiteral("(%1,%2) is %3").arg(x).arg(y).arg(QColor(pixel).name());
+        }
+    }
+    if (wrong == 0)
+        return {};
+    return QStringLiteral("%1: %2 of %3 points across %4x%5+%6+%7 are not %8, e.g. %9")
+        .arg(what)
+        .arg(wrong)
+        .arg(points)
+        .arg(area.width())
+        .arg(area.height())
+        .arg(area.x())
+        .arg(area.y())
+        .arg(expected.name(), example);
+}
+
 double ShareOfScreenInColour(const QRect &area, const QColor &expected, int tolerance)
 {
     const QImage shot =
