@@ -1,3 +1,4 @@
+#include "TestPictures.h"
 #include "platform/files/DirectoryListing.h"
 #include "platform/runtime/RuntimeError.h"
 #include "saver/PhotoListing.h"
@@ -8,26 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 namespace {
 
 bool touch(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write("x") == 1;
-}
-
-// As if the directory had last changed an hour ago.
-bool backDate(const QString &directory)
-{
-    struct stat info;
-    const QByteArray path = QFile::encodeName(directory);
-    if (::stat(path.constData(), &info) != 0)
-        return false;
-    const timespec times[2] = {info.st_atim, {info.st_mtim.tv_sec - 3600, 0}};
-    return ::utimensat(AT_FDCWD, path.constData(), times, 0) == 0;
 }
 
 // What take gives once the worker is done, waiting for it when it must.
@@ -73,7 +60,7 @@ void TestPhotoListing::init()
     QVERIFY(m_root->isValid());
     for (const char *name : {"67A.JPG", "02B.JPG"})
         QVERIFY(touch(m_root->filePath(QString::fromLatin1(name))));
-    QVERIFY(backDate(m_root->path()));
+    QVERIFY(TestPictures::BackDateByAnHour(m_root->path()));
     m_pattern = m_root->path() + QStringLiteral("/*.*");
 }
 

@@ -8,9 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 using namespace TestPictures;
 
 Q_DECLARE_METATYPE(PhotoTicks::Outcome)
@@ -20,17 +17,6 @@ namespace {
 const QSize kShownSize(777, 473);
 const QColor kRed(220, 0, 0);
 const QColor kGreen(0, 200, 0);
-
-// As if the directory had last changed an hour ago, so that its listing is kept.
-bool backDate(const QString &directory)
-{
-    struct stat info;
-    const QByteArray path = QFile::encodeName(directory);
-    if (::stat(path.constData(), &info) != 0)
-        return false;
-    const timespec times[2] = {info.st_atim, {info.st_mtim.tv_sec - 3600, 0}};
-    return ::utimensat(AT_FDCWD, path.constData(), times, 0) == 0;
-}
 
 bool showsColour(const QImage &picture, const QColor &colour)
 {
@@ -127,7 +113,7 @@ void TestPhotoTicks::ticksWhileAPhotoIsDecodedAreNotCounted()
     PhotoDir = makePhotoDir();
     const QString photo = PhotoDir + QStringLiteral("67A.jpg");
     QVERIFY(WriteFile(photo, Solid(kRed, "jpg")));
-    QVERIFY(backDate(PhotoDir));
+    QVERIFY(BackDateByAnHour(PhotoDir)); // so that its listing is kept
     QCOMPARE(tickToEnd(), PhotoTicks::Outcome::Shown);
 
     // The listing is kept, the photo changed: the second tick waits for its decode alone.
@@ -148,7 +134,7 @@ void TestPhotoTicks::vanishedDirectoryFailsUntilItIsBack()
 {
     PhotoDir = makePhotoDir();
     QVERIFY(WriteFile(PhotoDir + QStringLiteral("CL1.jpg"), Solid(kGreen, "jpg")));
-    QVERIFY(backDate(PhotoDir));
+    QVERIFY(BackDateByAnHour(PhotoDir)); // so that its listing is kept
     m_ticks->prepareFirstTick();
     QCOMPARE(tickToEnd(), PhotoTicks::Outcome::Shown);
     QCOMPARE(m_shown->count(), 1);

@@ -47,6 +47,8 @@ private slots:
     void photoChangedBetweenRunsShowsItsNewContent();
 
 private:
+    // The user's directories of the test, with the log that tells decodes from cache reads.
+    QProcessEnvironment loggingEnvironment() const;
     void start(ProgramProcess &program);
     static void end(ProgramProcess &program);
 
@@ -73,6 +75,13 @@ void TestSaverRenditionCache::initTestCase()
     QVERIFY(XDoTool::mouseMove(500, 300));
 }
 
+QProcessEnvironment TestSaverRenditionCache::loggingEnvironment() const
+{
+    QProcessEnvironment env = m_userDirs.environment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
+    return env;
+}
+
 void TestSaverRenditionCache::start(ProgramProcess &program)
 {
     QVERIFY(program.start());
@@ -89,9 +98,7 @@ void TestSaverRenditionCache::end(ProgramProcess &program)
 
 void TestSaverRenditionCache::firstRunDecodesEachPhotoOnceForAllItsRounds()
 {
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(env);
+    ProgramProcess program(loggingEnvironment());
     start(program);
     // The second round comes back to each photo.
     for (const QString &photo : std::as_const(m_photos))
@@ -106,9 +113,7 @@ void TestSaverRenditionCache::firstRunDecodesEachPhotoOnceForAllItsRounds()
 
 void TestSaverRenditionCache::secondRunDecodesNoOriginal()
 {
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(env);
+    ProgramProcess program(loggingEnvironment());
     start(program);
     for (const QString &photo : std::as_const(m_photos))
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));
@@ -125,9 +130,7 @@ void TestSaverRenditionCache::photoChangedBetweenRunsShowsItsNewContent()
     const QString changed = m_photos.first();
     QVERIFY(TestPictures::WriteFile(changed, TestPictures::Solid(kNewColour, "jpg", QSize(1600, 1200))));
 
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(env);
+    ProgramProcess program(loggingEnvironment());
     start(program);
     QVERIFY2(program.waitForStderr(decoding(changed), kRoundsWithinMs), qPrintable(program.standardError()));
     bool oldContentShown = false;

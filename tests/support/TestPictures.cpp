@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace TestPictures {
@@ -485,6 +486,16 @@ bool WriteFileNamedByBytes(const QByteArray &path, const QByteArray &contents)
         return false;
     const bool written = ::write(fd, contents.constData(), size_t(contents.size())) == contents.size();
     return ::close(fd) == 0 && written;
+}
+
+bool BackDateByAnHour(const QString &path)
+{
+    struct stat info;
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &info) != 0)
+        return false;
+    const timespec times[2] = {info.st_atim, {info.st_mtim.tv_sec - 3600, 0}};
+    return ::utimensat(AT_FDCWD, name.constData(), times, 0) == 0;
 }
 
 bool IsColour(QRgb pixel, const QColor &expected, int tolerance)

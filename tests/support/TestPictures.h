@@ -41,6 +41,8 @@ QByteArray MngClaiming(quint32 width, quint32 height);
 bool WriteFile(const QString &path, const QByteArray &contents);
 // Writes the file named by exactly these bytes, past any decoding of names to text.
 bool WriteFileNamedByBytes(const QByteArray &path, const QByteArray &contents);
+// Sets the file's or directory's modification time an hour back, as if it had last changed then.
+bool BackDateByAnHour(const QString &path);
 // Within a tolerance that JPEG's lossy colours need.
 bool IsColour(QRgb pixel, const QColor &expected, int tolerance = 24);
 // Empty when every point of a grid across the area (one every step pixels, half a step in

@@ -171,7 +171,7 @@ qint64 nanoseconds(const timespec &time)
     return qint64(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
 }
 
-// The folder's parents as the base directory specification has them made: private.
+// The folder's parents made private, as the user's base directories are to be.
 void makeParents(const QByteArray &folder)
 {
     for (qsizetype slash = folder.indexOf('/', 1); slash > 0; slash = folder.indexOf('/', slash + 1))
@@ -273,7 +273,7 @@ QByteArray newEntryName()
 QString RenditionCache::defaultFolder()
 {
     QString cacheHome = FileName::fromBytes(qgetenv("XDG_CACHE_HOME"));
-    // The base directory specification ignores a relative path.
+    // A relative XDG_CACHE_HOME is invalid and stands for the default.
     if (!QDir::isAbsolutePath(cacheHome))
         cacheHome = QDir::homePath() + QStringLiteral("/.cache");
     return cacheHome + u'/' + App::Title();
