@@ -325,8 +325,8 @@ void TestSaverInAWindow::theStackIsWholeAndCentredUnderQtsScaling_data()
     QTest::newRow("root window, QT_SCALE_FACTOR=2") << "QT_SCALE_FACTOR=2" << QRect() << QSize() << whole;
     QTest::newRow("daemon's window, QT_SCREEN_SCALE_FACTORS=2")
         << "QT_SCREEN_SCALE_FACTORS=2" << QRect(200, 100, 1600, 1200) << QSize() << whole;
-    QTest::newRow("preview, QT_SCALE_FACTOR=2") << "QT_SCALE_FACTOR=2" << QRect(100, 100, 1024, 768) << QSize()
-                                                << preview;
+    QTest::newRow("preview, QT_SCALE_FACTOR=2")
+        << "QT_SCALE_FACTOR=2" << QRect(100, 100, 1024, 768) << QSize() << preview;
     QTest::newRow("shrunk to a preview, QT_SCALE_FACTOR=2")
         << "QT_SCALE_FACTOR=2" << QRect(100, 100, 1600, 1200) << QSize(1024, 768) << preview;
 }
