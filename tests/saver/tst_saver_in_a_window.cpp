@@ -16,7 +16,7 @@
 #include <memory>
 
 // The real program drawing into another program's window on a real X server (Xvfb,
-// 1024 × 768), as a screen-saver daemon's settings dialog runs it for its preview: an
+// 2048 × 1536), as a screen-saver daemon's settings dialog runs it for its preview: an
 // xmessage window stands in for the dialog's preview area.
 class TestSaverInAWindow : public QObject
 {
@@ -32,6 +32,8 @@ private slots:
     void aWindowLargeEnoughShowsTheStackAtItsSizeAndFollowsIt();
     void aResizedWindowShowsWhatAFreshStartThereShows_data();
     void aResizedWindowShowsWhatAFreshStartThereShows();
+    void theStackIsWholeAndCentredUnderQtsScaling_data();
+    void theStackIsWholeAndCentredUnderQtsScaling();
     void destroyingTheWindowEndsTheSaver();
     void copiesInTwoWindowsRunSideBySide();
     void missingPhotographsAreSaidInThePicture();
@@ -288,6 +290,96 @@ void TestSaverInAWindow::aResizedWindowShowsWhatAFreshStartThereShows()
         differing() < 0.01,
         qPrintable(QStringLiteral("%1 of the picture differs from a fresh start's").arg(differing())), 10000);
     QVERIFY(program.isRunning());
+    stop(program);
+}
+
+namespace {
+
+// The box around everything that is not black in the picture.
+QRect shownBox(const QImage &shot)
+{
+    QRect box;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if (!TestPictures::IsColour(shot.pixel(x, y), Qt::black, 12))
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
+} // namespace
+
+void TestSaverInAWindow::theStackIsWholeAndCentredUnderQtsScaling_data()
+{
+    QTest::addColumn<QString>("scaling");
+    QTest::addColumn<QRect>("host"); // null: the root window
+    QTest::addColumn<QSize>("resizedTo");
+    QTest::addColumn<QSize>("stack");
+    // The X server measures the host in device pixels, Qt the saver in logical ones. At a
+    // ratio of 2 the stack (793 × 589) spans 1586 × 1178 device pixels, give or take one;
+    // in a 1024 × 768 window, too small for it, the preview shows it as on an 800 × 600 screen
+    // scaled into 512 × 384 logical pixels: 1015 × 754.
+    const QSize whole(1586, 1178);
+    const QSize preview(1015, 754);
+    QTest::newRow("root window, QT_SCALE_FACTOR=2") << "QT_SCALE_FACTOR=2" << QRect() << QSize() << whole;
+    QTest::newRow("daemon's window, QT_SCREEN_SCALE_FACTORS=2")
+        << "QT_SCREEN_SCALE_FACTORS=2" << QRect(200, 100, 1600, 1200) << QSize() << whole;
+    QTest::newRow("preview, QT_SCALE_FACTOR=2")
+        << "QT_SCALE_FACTOR=2" << QRect(100, 100, 1024, 768) << QSize() << preview;
+    QTest::newRow("shrunk to a preview, QT_SCALE_FACTOR=2")
+        << "QT_SCALE_FACTOR=2" << QRect(100, 100, 1600, 1200) << QSize(1024, 768) << preview;
+}
+
+void TestSaverInAWindow::theStackIsWholeAndCentredUnderQtsScaling()
+{
+    QFETCH(QString, scaling);
+    QFETCH(QRect, host);
+    QFETCH(QSize, resizedTo);
+    QFETCH(QSize, stack);
+
+    QProcessEnvironment environment = m_userDirs.environment();
+    environment.insert(scaling.section(QLatin1Char('='), 0, 0), scaling.section(QLatin1Char('='), 1));
+    QString window;
+    if (!host.isNull()) {
+        window = openHost(host);
+        QVERIFY(!window.isEmpty());
+        host = XDoTool::windowGeometry(window); // inside its border
+        environment.insert(QStringLiteral("XSCREENSAVER_WINDOW"),
+                           QStringLiteral("0x%1").arg(window.toULongLong(), 0, 16));
+    } else {
+        host = QGuiApplication::primaryScreen()->geometry();
+    }
+    ProgramProcess program(environment);
+    QVERIFY(program.start({QStringLiteral("--root")}));
+    QVERIFY2(!shownOnceRed(host).isNull(), qPrintable(program.standardError()));
+    if (resizedTo.isValid()) {
+        bool done = false;
+        XDoTool::run({QStringLiteral("windowsize"), window, QString::number(resizedTo.width()),
+                      QString::number(resizedTo.height())},
+                     &done);
+        QVERIFY(done);
+        host.setSize(resizedTo);
+    }
+
+    // Whole: the size of the stack, not cut off at the host's edge; centred: as much black to
+    // its left as to its right, but for the rounding to whole logical pixels.
+    const auto problem = [&] {
+        const QImage shot =
+            QGuiApplication::primaryScreen()->grabWindow(0, host.x(), host.y(), host.width(), host.height()).toImage();
+        const QRect box = shownBox(shot);
+        const int leftOver = box.left() - (host.width() - 1 - box.right());
+        if (qAbs(box.width() - stack.width()) > 2 || qAbs(box.height() - stack.height()) > 2 || qAbs(leftOver) > 4)
+            return QStringLiteral("%1 × %2 shown at (%3, %4) of %5 × %6")
+                .arg(box.width())
+                .arg(box.height())
+                .arg(box.x())
+                .arg(box.y())
+                .arg(host.width())
+                .arg(host.height());
+        return QString();
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(problem().isEmpty(), qPrintable(problem()), 10000);
     stop(program);
 }
 

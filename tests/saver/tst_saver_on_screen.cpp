@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 // The real program on a real X server (Xvfb, 1024 × 768, 15 twips per pixel), driven with
 // xdotool as a user would drive it. At this size the stack sits 1400 twips down:
 //   frame SSPanel1   x 116..908, y 93..581, bevel 8 pixels
@@ -25,6 +27,8 @@ private slots:
     void fourthMoveOverThePhotoEnds();
     void keyPressEnds();
     void pressOverTheBannerIsIgnoredPressOnThePhotoEnds();
+    void transparentPartsShowTheFramesBlack_data();
+    void transparentPartsShowTheFramesBlack();
 
 private:
     void start(ProgramProcess &program);
@@ -32,6 +36,7 @@ private:
 
     IsolatedUserDirs m_userDirs;
     QTemporaryDir m_root;
+    QString m_photoDir;
 };
 
 void TestSaverOnScreen::initTestCase()
@@ -39,16 +44,16 @@ void TestSaverOnScreen::initTestCase()
     QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
     m_userDirs.applyToThisProcess();
     QVERIFY(m_root.isValid());
-    const QString photoDir = m_root.path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(photoDir));
-    QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
-    QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("ZZ001.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
-    // Ticks every second during the test: they must not end anything either.
-    StoreSaverSettings(QStringLiteral("1"), photoDir);
+    m_photoDir = m_root.path() + QStringLiteral("/draviks/");
+    QVERIFY(QDir().mkpath(m_photoDir));
+    QVERIFY(TestPictures::WriteFile(m_photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
+    QVERIFY(TestPictures::WriteFile(m_photoDir + QStringLiteral("ZZ001.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
 }
 
 void TestSaverOnScreen::init()
 {
+    // Ticks every second during the test: they must not end anything either.
+    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
     // The pointer rests over where the photo will appear.
     QVERIFY(XDoTool::mouseMove(500, 300));
 }
@@ -150,5 +155,65 @@ void TestSaverOnScreen::pressOverTheBannerIsIgnoredPressOnThePhotoEnds()
     QVERIFY2(!log.contains(QStringLiteral("Image1_Click")), qPrintable(log));
 }
 
-QTEST_GUILESS_MAIN(TestSaverOnScreen)
+void TestSaverOnScreen::transparentPartsShowTheFramesBlack_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<bool>("afterABluePhoto"); // else over the start-up picture
+    QTest::addColumn<QColor>("leftHalf");
+
+    // The photo's left half is green at half opacity (GIF has only opaque or none), its right
+    // half transparent.
+    const QColor halfGreenOverBlack(0, 100, 0);
+    QTest::newRow("PNG after a blue photo") << QByteArray("png") << true << halfGreenOverBlack;
+    QTest::newRow("GIF after a blue photo") << QByteArray("gif") << true << QColor(0, 200, 0);
+    QTest::newRow("WebP after a blue photo") << QByteArray("webp") << true << halfGreenOverBlack;
+    QTest::newRow("PNG over the start-up picture") << QByteArray("png") << false << halfGreenOverBlack;
+}
+
+// What a photo leaves transparent shows the frame's black, never the picture before it; the
+// same when the photo comes back a round later from the rendition cache.
+void TestSaverOnScreen::transparentPartsShowTheFramesBlack()
+{
+    QFETCH(QByteArray, format);
+    QFETCH(bool, afterABluePhoto);
+    QFETCH(QColor, leftHalf);
+
+    QTemporaryDir root;
+    const QString photoDir = root.path() + QStringLiteral("/draviks/");
+    QVERIFY(QDir().mkpath(photoDir));
+    if (afterABluePhoto)
+        QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
+    const QString photo = photoDir + QStringLiteral("67A01.") + QString::fromLatin1(format);
+    const QByteArray contents = TestPictures::HalfTransparent(QColor(0, 200, 0, 128), format.constData());
+    QVERIFY(!contents.isEmpty());
+    QVERIFY(TestPictures::WriteFile(photo, contents));
+    StoreSaverSettings(QStringLiteral("1"), photoDir);
+
+    QProcessEnvironment env = m_userDirs.environment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
+    ProgramProcess program(env);
+    start(program);
+    const QRect photoArea(124, 101, 776, 472);
+    const QRect left(150, 130, 330, 410);
+    const QRect right(540, 130, 330, 410);
+    const auto showsBlue = [&] { return TestPictures::ShareOfScreenInColour(photoArea, Qt::blue) > 0.9; };
+    const auto showsTheFrameBehind = [&] {
+        return TestPictures::ShareOfScreenInColour(right, Qt::black, 12) > 0.9
+            && TestPictures::ShareOfScreenInColour(left, leftHalf) > 0.9;
+    };
+    if (afterABluePhoto)
+        QTRY_VERIFY_WITH_TIMEOUT(showsBlue(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(showsTheFrameBehind(), 10000);
+    if (afterABluePhoto) {
+        QVERIFY2(program.waitForStderr(QStringLiteral("rendition from cache \"%1\"").arg(photo)),
+                 qPrintable(program.standardError()));
+        QTRY_VERIFY_WITH_TIMEOUT(showsBlue(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(showsTheFrameBehind(), 10000);
+    }
+    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
+    QVERIFY(program.waitForExit());
+    QCOMPARE(program.exitCode(), 0);
+}
+
+QTEST_MAIN(TestSaverOnScreen)
 #include "tst_saver_on_screen.moc"

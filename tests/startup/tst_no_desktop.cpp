@@ -38,6 +38,7 @@ void TestNoDesktop::saysSoAndEnds_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("waylandDisplay");
     QTest::addColumn<QString>("platform");
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("reason");
@@ -47,12 +48,19 @@ void TestNoDesktop::saysSoAndEnds_data()
     const QString unset = QStringLiteral("DISPLAY and WAYLAND_DISPLAY are not set");
     const QString refused = QStringLiteral("could not connect to display %1").arg(nothingThere);
     const QString unreachable = QStringLiteral("Dravik2001: no desktop could be reached");
-    QTest::newRow("saver, no DISPLAY") << QStringList{} << QString() << QString() << unreachable << unset;
+    QTest::newRow("saver, no DISPLAY") << QStringList{} << QString() << QString() << QString() << unreachable << unset;
     QTest::newRow("settings, no DISPLAY")
-        << QStringList{QStringLiteral("/c")} << QString() << QString() << unreachable << unset;
-    QTest::newRow("saver, nothing at DISPLAY") << QStringList{} << nothingThere << QString() << unreachable << refused;
+        << QStringList{QStringLiteral("/c")} << QString() << QString() << QString() << unreachable << unset;
+    QTest::newRow("saver, nothing at DISPLAY")
+        << QStringList{} << nothingThere << QString() << QString() << unreachable << refused;
     QTest::newRow("settings, nothing at DISPLAY")
-        << QStringList{QStringLiteral("/c")} << nothingThere << QString() << unreachable << refused;
+        << QStringList{QStringLiteral("/c")} << nothingThere << QString() << QString() << unreachable << refused;
+    // A Wayland display with no compositor's socket: Qt's Wayland plugin says so without the
+    // name, before the X11 plugin it falls back on finds no DISPLAY.
+    const QString noCompositor = QStringLiteral("no-compositor-here");
+    QTest::newRow("saver, nothing at WAYLAND_DISPLAY")
+        << QStringList{} << QString() << noCompositor << QString() << unreachable
+        << QStringLiteral("could not connect to the Wayland display %1").arg(noCompositor);
 
     // The offscreen platform with an empty list of screens: reached, but nowhere to show a window.
     QVERIFY(m_screens.isValid());
@@ -63,15 +71,16 @@ void TestNoDesktop::saysSoAndEnds_data()
     file.close();
     const QString noScreens = QStringLiteral("offscreen:configfile=") + none;
     const QString noScreen = QStringLiteral("Dravik2001: the desktop has no screen to show a window on");
-    QTest::newRow("saver, no screens") << QStringList{} << QString() << noScreens << noScreen << QString();
+    QTest::newRow("saver, no screens") << QStringList{} << QString() << QString() << noScreens << noScreen << QString();
     QTest::newRow("settings, no screens")
-        << QStringList{QStringLiteral("/c")} << QString() << noScreens << noScreen << QString();
+        << QStringList{QStringLiteral("/c")} << QString() << QString() << noScreens << noScreen << QString();
 }
 
 void TestNoDesktop::saysSoAndEnds()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, display);
+    QFETCH(QString, waylandDisplay);
     QFETCH(QString, platform);
     QFETCH(QString, line);
     QFETCH(QString, reason);
@@ -85,6 +94,8 @@ void TestNoDesktop::saysSoAndEnds()
     environment.remove(QStringLiteral("DISPLAY"));
     if (!display.isEmpty())
         environment.insert(QStringLiteral("DISPLAY"), display);
+    if (!waylandDisplay.isEmpty())
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), waylandDisplay);
     if (!platform.isEmpty())
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));

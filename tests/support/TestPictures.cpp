@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -61,9 +62,10 @@ quint32 crc32(const QByteArray &bytes)
     return ~crc;
 }
 
-// LZW data for a GIF frame of one palette index. Each pair of pixels follows a clear code,
-// so the code table never grows past 3-bit codes and no compression logic is needed.
-QByteArray lzwSolid(int index, int pixels)
+// LZW data for a GIF frame, each pixel's palette index (0 to 3) as indexOf gives it. Each pair
+// of pixels follows a clear code, so the code table never grows past 3-bit codes and no
+// compression logic is needed.
+QByteArray lzwUncompressed(const std::function<int(int pixel)> &indexOf, int pixels)
 {
     constexpr int kClear = 4;
     constexpr int kEnd = 5;
@@ -71,7 +73,7 @@ QByteArray lzwSolid(int index, int pixels)
     for (int i = 0; i < pixels; ++i) {
         if (i % 2 == 0)
             codes << kClear;
-        codes << index;
+        codes << indexOf(i);
     }
     codes << kEnd;
 
@@ -391,8 +393,40 @@ QByteArray SolidGif(const QList<QColor> &frames, QSize size)
         appendLittleEndian16(gif, size.height());
         gif.append('\0');
         gif.append(char(2)); // minimum code size
-        gif.append(lzwSolid(frame, size.width() * size.height()));
+        gif.append(lzwUncompressed([frame](int) { return frame; }, size.width() * size.height()));
     }
+    gif.append(char(0x3b));
+    return gif;
+}
+
+QByteArray HalfTransparent(const QColor &left, const char *format, QSize size)
+{
+    const int half = size.width() / 2;
+    if (qstrcmp(format, "gif") != 0) {
+        QImage image(size, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(0, 0, half, size.height(), left);
+        painter.end();
+        return encode(image, format);
+    }
+    QByteArray gif("GIF89a");
+    appendLittleEndian16(gif, size.width());
+    appendLittleEndian16(gif, size.height());
+    gif.append(QByteArray::fromHex("910000")); // global colour table of 4 entries
+    gif.append(char(left.red()));
+    gif.append(char(left.green()));
+    gif.append(char(left.blue()));
+    gif.append(QByteArray(9, '\0'));
+    gif.append(QByteArray::fromHex("21f90401000001" // graphic control: index 1 is transparent
+                                   "00"
+                                   "2c00000000"));
+    appendLittleEndian16(gif, size.width());
+    appendLittleEndian16(gif, size.height());
+    gif.append(QByteArray::fromHex("0002")); // no local colour table; minimum code size
+    gif.append(
+        lzwUncompressed([&](int pixel) { return pixel % size.width() < half ? 0 : 1; }, size.width() * size.height()));
     gif.append(char(0x3b));
     return gif;
 }

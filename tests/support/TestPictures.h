@@ -29,6 +29,9 @@ QByteArray HandMadeJpeg(const QColor &color, QSize size, JpegScans scans,
                         const QList<QSize> &sampling = {QSize(1, 1), QSize(1, 1), QSize(1, 1)});
 // A GIF with one frame per colour, written by hand since Qt has no GIF writer.
 QByteArray SolidGif(const QList<QColor> &frames, QSize size = QSize(16, 8));
+// The left half in the colour, its alpha included, the right half wholly transparent, in the
+// format ("png", "webp", or "gif" by hand, where the left half is opaque).
+QByteArray HalfTransparent(const QColor &left, const char *format, QSize size = QSize(64, 48));
 // The JPEG with an EXIF orientation tag (1 upright, 6 turned 90° clockwise, ...).
 QByteArray WithExifOrientation(const QByteArray &jpeg, quint16 orientation);
 // The JPEG whose frame header claims other dimensions than its data has.

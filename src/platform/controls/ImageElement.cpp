@@ -31,6 +31,9 @@ void ImageElement::setBorder(Border border)
 
 void ImageElement::lookChanged()
 {
+    // What a picture leaves transparent shows the container behind the element, as painted
+    // afresh each time; an opaque picture covers all, so nothing behind it need be painted.
+    setAttribute(Qt::WA_OpaquePaintEvent, !m_picture.hasAlphaChannel());
     m_scaled = QPixmap();
     if (!m_stretch)
         fitToPicture();

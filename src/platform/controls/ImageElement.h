@@ -5,7 +5,8 @@
 #include <QWidget>
 
 // The image element: shows a picture either stretched over its whole box or at the
-// picture's own size, optionally inside a fixed single 3-D border 2 pixels wide. It reports
+// picture's own size, optionally inside a fixed single 3-D border 2 pixels wide. What the
+// picture leaves transparent shows the element's container. It reports
 // mouse presses, moves and clicks on itself and never passes them on to its container.
 class ImageElement : public QWidget
 {

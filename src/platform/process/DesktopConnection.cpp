@@ -47,9 +47,39 @@ bool saysNoScreens(const QString &text)
     return text.startsWith(QLatin1String("no screens available"));
 }
 
+// Qt's Wayland plugin says it could not reach the compositor in no category, and without
+// the display's name: "Failed to create wl_display (No such file or directory)".
+const QLatin1String kNoWaylandDisplay("Failed to create wl_display");
+// What the X11 plugin's "could not connect to display " with no name means.
+const QLatin1String kDisplayNotSet("DISPLAY is not set");
+
+bool saysNoWaylandDisplay(const QString &text)
+{
+    return text.startsWith(kNoWaylandDisplay);
+}
+
 bool isPluginLoaderMessage(const HeldMessage &message)
 {
     return message.category == "qt.qpa.plugin";
+}
+
+bool environmentNames(const char *name)
+{
+    return !qEnvironmentVariableIsEmpty(name);
+}
+
+// A platform plugin's words, naming the display it could not reach where they leave it out.
+QString namingTheDisplay(const QString &text)
+{
+    if (saysNoWaylandDisplay(text)) {
+        // Without WAYLAND_DISPLAY the Wayland library tries wayland-0.
+        return QStringLiteral("could not connect to the Wayland display %1 %2")
+            .arg(qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0")),
+                 text.mid(kNoWaylandDisplay.size()).simplified());
+    }
+    if (text == QLatin1String("could not connect to display") && !environmentNames("DISPLAY"))
+        return kDisplayNotSet;
+    return text;
 }
 
 // Qt's own words: the platform plugin's warnings say what went wrong ("could not connect to
@@ -59,17 +89,12 @@ QString reasonFrom(const QList<HeldMessage> &messages, const QString &fatalText)
     QStringList specific;
     QStringList general;
     for (const HeldMessage &message : messages)
-        (isPluginLoaderMessage(message) ? general : specific) << message.text.simplified();
+        (isPluginLoaderMessage(message) ? general : specific) << namingTheDisplay(message.text.simplified());
     if (specific.isEmpty())
         specific = general;
     if (specific.isEmpty())
         specific << fatalText.section(QLatin1Char('\n'), 0, 0).simplified();
     return specific.join(QStringLiteral("; "));
-}
-
-bool environmentNames(const char *name)
-{
-    return !qEnvironmentVariableIsEmpty(name);
 }
 
 [[noreturn]] void reportUnreachableDesktop(const QString &fatalText)
@@ -79,8 +104,10 @@ bool environmentNames(const char *name)
         const std::lock_guard lock(heldLock);
         reason = reasonFrom(held, fatalText);
     }
-    if (!environmentNames("DISPLAY") && !environmentNames("WAYLAND_DISPLAY"))
-        reason += QStringLiteral(" (DISPLAY and WAYLAND_DISPLAY are not set)");
+    if (!environmentNames("DISPLAY") && !environmentNames("WAYLAND_DISPLAY")) {
+        reason = reason == kDisplayNotSet ? QStringLiteral("DISPLAY and WAYLAND_DISPLAY are not set")
+                                          : reason + QStringLiteral(" (DISPLAY and WAYLAND_DISPLAY are not set)");
+    }
     std::fprintf(stderr, "Dravik2001: no desktop could be reached: %s\n", reason.toLocal8Bit().constData());
     // Nothing has been written and no window exists; unwinding the half-made application
     // object could only go wrong.
@@ -91,7 +118,7 @@ void watchMessage(QtMsgType type, const QMessageLogContext &context, const QStri
 {
     if (type == QtFatalMsg)
         reportUnreachableDesktop(text);
-    if (isPlatformMessage(context) || saysNoScreens(text)) {
+    if (isPlatformMessage(context) || saysNoScreens(text) || saysNoWaylandDisplay(text)) {
         const std::lock_guard lock(heldLock);
         held.append({type, context.file, context.line, context.function, context.category, text});
         return;

@@ -3,9 +3,10 @@
 // Where no desktop can be reached (no DISPLAY, or nothing answering at it), Qt's platform
 // plugin ends the program with a fatal message, abort() and a core dump, after warnings
 // that say the same thing three ways. Created before the application object, a watch holds
-// Qt's platform messages ("qt.qpa.*") back; if the fatal message comes, they become one line
-// on stderr, "Dravik2001: no desktop could be reached: <Qt's reason>", and the program ends
-// at once with status 1. Every other message goes straight to the handler that was in place
+// Qt's platform messages ("qt.qpa.*", and the Wayland plugin's uncategorised one) back; if the
+// fatal message comes, they become one line on stderr, "Dravik2001: no desktop could be
+// reached: <Qt's reason, naming each display tried>", and the program ends at once with
+// status 1. Every other message goes straight to the handler that was in place
 // before (stderr, QT_MESSAGE_PATTERN and logging rules as ever).
 class DesktopConnectionWatch
 {

@@ -6,6 +6,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -29,6 +30,13 @@ void listenToStructure(xcb_connection_t *connection, xcb_window_t window)
     }
     xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);
+}
+
+// Device pixels to logical ones, rounded up so that the logical size covers them all; the
+// slack keeps an exact quotient (1000 / 1.25) from rounding up past itself.
+int coveringLogical(int devicePixels, qreal ratio)
+{
+    return static_cast<int>(std::ceil(devicePixels / ratio - 1e-6));
 }
 
 } // namespace
@@ -68,7 +76,8 @@ std::unique_ptr<HostWindow> X11HostWindow::root(QString *why)
     return find(screen->root, why);
 }
 
-X11HostWindow::X11HostWindow(quintptr id, const QSize &size) : m_id(id), m_size(size), m_window(QWindow::fromWinId(id))
+X11HostWindow::X11HostWindow(quintptr id, const QSize &deviceSize)
+    : m_id(id), m_deviceSize(deviceSize), m_window(QWindow::fromWinId(id))
 {
     // Only Qt's handle goes with us, never the other program's window.
     static_cast<QObject *>(m_window)->setParent(this);
@@ -79,6 +88,12 @@ X11HostWindow::~X11HostWindow()
 {
     if (qGuiApp)
         qGuiApp->removeNativeEventFilter(this);
+}
+
+QSize X11HostWindow::size() const
+{
+    const qreal ratio = m_window->devicePixelRatio();
+    return QSize(coveringLogical(m_deviceSize.width(), ratio), coveringLogical(m_deviceSize.height(), ratio));
 }
 
 void X11HostWindow::embed(QWidget &content) const
@@ -97,10 +112,10 @@ bool X11HostWindow::nativeEventFilter(const QByteArray &eventType, void *message
     switch (event->response_type & ~0x80) {
     case XCB_CONFIGURE_NOTIFY: {
         const auto *configure = reinterpret_cast<const xcb_configure_notify_event_t *>(event);
-        const QSize size(configure->width, configure->height);
-        if (configure->window == m_id && size != m_size) {
-            m_size = size;
-            emit resized(size);
+        const QSize deviceSize(configure->width, configure->height);
+        if (configure->window == m_id && deviceSize != m_deviceSize) {
+            m_deviceSize = deviceSize;
+            emit resized(size());
         }
         break;
     }

@@ -9,7 +9,10 @@
 class QWindow;
 
 // Another program's X window: its size changes and its destruction are heard as the structure
-// events of that window, which Qt does not pass on for windows not its own.
+// events of that window, which Qt does not pass on for windows not its own. The X server
+// measures it in device pixels; Qt's scaling (QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS) makes
+// the saver's widgets logical, so sizes are converted here, at the ratio Qt uses for the
+// windows embedded in it.
 class X11HostWindow : public HostWindow, public QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -23,16 +26,16 @@ public:
     ~X11HostWindow() override;
 
     quintptr id() const override { return m_id; }
-    QSize size() const override { return m_size; }
+    QSize size() const override;
     void embed(QWidget &content) const override;
 
 protected:
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
-    X11HostWindow(quintptr id, const QSize &size);
+    X11HostWindow(quintptr id, const QSize &deviceSize);
 
     quintptr m_id;
-    QSize m_size;
+    QSize m_deviceSize;
     QWindow *m_window; // Qt's handle on it
 };
