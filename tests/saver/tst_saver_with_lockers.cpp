@@ -140,7 +140,8 @@ QList<pid_t> TestSaverWithLockers::processesOfThisRun() const
     for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         bool isPid = false;
         const pid_t pid = pid_t(entry.toInt(&isPid));
-        if (isPid && pid != ::getpid() && fileContents(QStringLiteral("/proc/%1/environ").arg(pid)).split('\0').contains(mark))
+        if (isPid && pid != ::getpid()
+            && fileContents(QStringLiteral("/proc/%1/environ").arg(pid)).split('\0').contains(mark))
             pids << pid;
     }
     return pids;
@@ -170,8 +171,8 @@ void TestSaverWithLockers::showsThePhotoAndEndsAsTheLockerExpects_data()
 
     // The saver's status, where a key ends it, as the shell that runs it sees it; with what the
     // saver says, in the file $DRAVIK_SAVER_LOG, as xautolock gives its locker no standard error.
-    const QString reporting =
-        QStringLiteral("exec 2>>\"$DRAVIK_SAVER_LOG\"; '%1'; echo saver status $? >&2").arg(QStringLiteral(DRAVIK_BINARY));
+    const QString reporting = QStringLiteral("exec 2>>\"$DRAVIK_SAVER_LOG\"; '%1'; echo saver status $? >&2")
+                                  .arg(QStringLiteral(DRAVIK_BINARY));
     const QStringList xssLock{QStringLiteral("xss-lock"), QStringLiteral("--"), QStringLiteral("sh"),
                               QStringLiteral("-c"), reporting};
     QTest::newRow("xautolock") << false
@@ -245,7 +246,8 @@ void TestSaverWithLockers::showsThePhotoAndEndsAsTheLockerExpects()
     m_locker.terminate();
     QVERIFY(m_locker.waitForFinished(10000));
     lockerLog();
-    QVERIFY2(waitForNoProcessOfThisRun(10000), qPrintable(QStringLiteral("left running: %1").arg(processesOfThisRun().size())));
+    QVERIFY2(waitForNoProcessOfThisRun(10000),
+             qPrintable(QStringLiteral("left running: %1").arg(processesOfThisRun().size())));
     QVERIFY2(!log.contains(QLatin1String("unexpected ClientMessage")), qPrintable(log));
     if (xssLock)
         QVERIFY2(logind.calls().contains(QLatin1String("SetLockedHint(true)")), qPrintable(logind.calls().join(u' ')));

@@ -34,8 +34,9 @@ bool LogindStandIn::start(int timeoutMs)
     const QDeadlineTimer deadline(timeoutMs);
     // A bus daemon of its own (with the session bus's rules, which let anyone own a name),
     // its address the first line it writes.
-    m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+    m_bus.start(QStringLiteral("dbus-daemon"),
+                {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                 QStringLiteral("--print-address=1")});
     while (!m_bus.canReadLine()) {
         if (deadline.hasExpired() || !m_bus.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
             m_error = QStringLiteral("dbus-daemon gave no address: ") + m_bus.errorString();
