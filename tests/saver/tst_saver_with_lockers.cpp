@@ -195,7 +195,13 @@ void TestSaverWithLockers::showsThePhotoAndEndsAsTheLockerExpects()
     MultiMonitorX xorg;
     QString display = qEnvironmentVariable("DISPLAY");
     if (onXorg) {
-        QVERIFY2(xorg.start(), qPrintable(QStringLiteral("Xorg with the dummy driver: ") + xorg.errorString()));
+        if (!xorg.start()) {
+            const QString reason = QStringLiteral("Xorg with the dummy driver: ") + xorg.errorString();
+            // CI runs as root and must run this row; elsewhere Xorg may need root.
+            if (qEnvironmentVariable("CI") != QLatin1String("true") && ::geteuid() != 0)
+                QSKIP(qPrintable(reason + QStringLiteral("\n(starting Xorg needs root)")));
+            QFAIL(qPrintable(reason));
+        }
         QVERIFY2(xorg.addOutput(QStringLiteral("DUMMY0"), 1024, 768), qPrintable(xorg.errorString()));
         display = xorg.display();
     }
