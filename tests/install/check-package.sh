@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks what an install puts where the desktop and the screen-saver daemons look: everything
-# the desktop entries, the daemon's description and the AppStream file name is there.
+# the desktop entries, the daemon's description and the AppStream file name is there, and the
+# manual pages man finds; the package passes Debian's own checker with no error or warning.
 #   check-package.sh BUILD_DIR [deb]   builds the Debian package and checks it, unpacked
 #   check-package.sh BUILD_DIR install checks `cmake --install` into a throwaway prefix
 set -euo pipefail
@@ -12,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-for tool in desktop-file-validate xmllint appstreamcli; do
+for tool in desktop-file-validate xmllint appstreamcli man lintian; do
   command -v "$tool" >/dev/null || fail "$tool is missing; tools/install-deps.sh installs it"
 done
 
@@ -110,6 +111,18 @@ check_metainfo() {
   done
 }
 
+# The pages man finds under the prefix alone, by section and name; the saver's page also by the
+# name xscreensaver's settings program asks for.
+check_manual_pages() {
+  local prefix=$1 page found
+  for page in '6 Dravik2001.scr' '6 dravik2001' '1 dravik-install'; do
+    # shellcheck disable=SC2086 # section and name are two words
+    found=$(man -M "$prefix/share/man" -w $page 2>/dev/null) || fail "man finds no page for $page"
+    [ -n "$(man -M "$prefix/share/man" -P cat $page 2>/dev/null)" ] || fail "the page for $page is empty"
+    case $found in "$prefix"/share/man/*) ;; *) fail "man found $found for $page, outside the install" ;; esac
+  done
+}
+
 # check_layout FILES_PREFIX MADE_FOR: the files unpacked under FILES_PREFIX, for the prefix MADE_FOR.
 check_layout() {
   local prefix=$1 made_for=$2
@@ -119,6 +132,8 @@ check_layout() {
   check_daemon_link "$prefix"
   check_daemon_description "$prefix"
   check_metainfo "$prefix"
+  check_manual_pages "$prefix"
+  [ "$("$prefix/bin/dravik-install" --version)" = "dravik-install 1.00" ] || fail "dravik-install --version does not say 1.00"
   local photos
   photos=$(find "$prefix/share/dravik2001/draviks" -name '*.jpg' | wc -l)
   [ "$photos" -ge 10 ] || fail "the demo collection holds $photos photos"
@@ -151,6 +166,11 @@ deb)
   dpkg-deb -x "$deb" "$work/root"
   check_control "$deb"
   check_layout "$work/root/usr" /usr
+  # Every error and warning fails, as does lintian failing to check at all; what it reports
+  # besides is shown.
+  lintian --pedantic --display-info --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 \
+    || { cat "$work/lintian.log" >&2; fail "lintian reports errors or warnings, or could not check the package"; }
+  cat "$work/lintian.log"
   echo "package $(basename "$deb"): all checks passed"
   ;;
 install)

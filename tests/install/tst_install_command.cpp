@@ -547,6 +547,7 @@ void TestInstallCommand::wrongUsageIsReported_data()
     QTest::newRow("two directories") << QStringList{QStringLiteral("/tmp"), QStringLiteral("/var")};
     QTest::newRow("interval without value") << QStringList{QStringLiteral("--interval")};
     QTest::newRow("show with extra") << QStringList{QStringLiteral("--show"), QStringLiteral("x")};
+    QTest::newRow("version with extra") << QStringList{QStringLiteral("--version"), QStringLiteral("x")};
     QTest::newRow("xscreensaver with extra") << QStringList{QStringLiteral("--xscreensaver"), QStringLiteral("x")};
 }
 

@@ -21,6 +21,7 @@ private slots:
     void signalClosesThroughTheCloseHandlers_data();
     void signalClosesThroughTheCloseHandlers();
     void signalWhileTheFailureMessageIsOpen();
+    void lockersResetSignalLeavesItRunning();
 
 private:
     QProcessEnvironment environment() const;
@@ -89,6 +90,23 @@ void TestSaverTermination::signalWhileTheFailureMessageIsOpen()
     verifyClosedByHandlers(program);
     // One message the whole time, however many ticks came while it was open.
     QCOMPARE(program.standardError().count(QStringLiteral("Timer1_Timer failed")), 1);
+}
+
+// xsecurelock sends SIGUSR1 to reset its saver when its password prompt closes.
+void TestSaverTermination::lockersResetSignalLeavesItRunning()
+{
+    StoreSaverSettings(QStringLiteral("60"), m_photos.path() + QLatin1Char('/'));
+    ProgramProcess program(environment());
+    QVERIFY(program.start());
+    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
+
+    QCOMPARE(::kill(pid_t(program.processId()), SIGUSR1), 0);
+    QVERIFY2(program.waitForStderr(QStringLiteral("signal %1").arg(SIGUSR1)), qPrintable(program.standardError()));
+    QVERIFY2(!program.waitForExit(1000), qPrintable(program.standardError()));
+    QVERIFY(!program.standardError().contains(QStringLiteral("Form_Unload")));
+
+    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
+    verifyClosedByHandlers(program);
 }
 
 QTEST_GUILESS_MAIN(TestSaverTermination)

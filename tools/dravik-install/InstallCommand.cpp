@@ -22,6 +22,7 @@ const QString kUsage =
                    "       dravik-install --show         print the settings file, both values and whether\n"
                    "                                     the saver is listed in ~/.xscreensaver\n"
                    "       dravik-install --help         print this help\n"
+                   "       dravik-install --version      print the version\n"
                    "\n"
                    "N is one of 1, 2, 3, 4, 5, 10, 15, ..., 60, as in the saver's settings window.\n"
                    "PHOTO_DIR must hold pictures the saver can show; captions are decoded from the two\n"
@@ -110,6 +111,12 @@ int dispatch(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (first == QStringLiteral("--help") || first == QStringLiteral("-h")) {
         out << kUsage;
         return arguments.size() == 1 ? Success : usageError(QStringLiteral("--help takes nothing more"), err);
+    }
+    if (first == QStringLiteral("--version")) {
+        if (arguments.size() != 1)
+            return usageError(QStringLiteral("--version takes nothing more"), err);
+        out << "dravik-install " << App::Version() << '\n';
+        return Success;
     }
     if (first == QStringLiteral("--show"))
         return arguments.size() == 1 ? show(out, err) : usageError(QStringLiteral("--show takes nothing more"), err);

@@ -20,7 +20,10 @@
 
 namespace {
 
-constexpr std::array kSignals = {SIGTERM, SIGINT, SIGHUP};
+// SIGUSR1 is a screen locker's request to reset the saver (xsecurelock sends it when its
+// password prompt closes). It may end the saver or reset it; a photo cycle has nothing that
+// the prompt could have put out of step, so the saver carries on as it is.
+constexpr std::array kSignals = {SIGTERM, SIGINT, SIGHUP, SIGUSR1};
 
 // [0] is written by the signal handler, [1] is read on the user-interface thread.
 int socketEnds[2] = {-1, -1};
@@ -108,12 +111,12 @@ TerminationSignals::~TerminationSignals()
 void TerminationSignals::drain()
 {
     unsigned char byte = 0;
-    bool received = false;
+    bool ending = false;
     while (::read(socketEnds[1], &byte, 1) == 1) {
-        received = true;
         qCDebug(lcLifecycle) << "signal" << int(byte);
+        ending = ending || byte != SIGUSR1;
     }
-    if (received)
+    if (ending)
         closeProgram();
 }
 

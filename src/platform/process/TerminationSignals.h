@@ -8,7 +8,8 @@ class QSocketNotifier;
 // While an instance exists, each of these signals is turned into an event on the
 // user-interface thread, where it closes every window as the window manager would close
 // it (so their query-unload and unload handlers run), open message boxes included, and
-// ends the event loop with status 0.
+// ends the event loop with status 0. SIGUSR1, a screen locker's request to reset the saver, is
+// caught the same way and leaves the program running.
 //
 // The signal handler itself only writes the signal number into a socket pair, which is
 // all a handler may safely do; the reading end wakes the event loop. Where the socket pair

@@ -1,5 +1,7 @@
 #include "platform/x11/X11HostWindow.h"
 
+#include "platform/x11/EmbeddedWindowStates.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -99,7 +101,7 @@ QSize X11HostWindow::size() const
 void X11HostWindow::embed(QWidget &content) const
 {
     content.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    content.winId();
+    EmbeddedWindowStates::createWithoutStateRequests(x11Connection(), [&content] { content.winId(); });
     content.windowHandle()->setParent(m_window);
     content.move(0, 0);
 }
