@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <time.h>
@@ -163,16 +164,15 @@ std::vector<Form> forms()
                    [](const QByteArray &bytes) {
                        return fromRaw(bytes, QImage::Format_RGB888).convertToFormat(QImage::Format_RGB32);
                    }});
-    all.push_back({QStringLiteral("PNG, fastest level (1)"),
-                   [](const QImage &picture) {
-                       return encoded(picture, "png", [](QImageWriter &writer) { writer.setCompression(1); });
-                   },
-                   [](const QByteArray &bytes) { return decoded(bytes, "png"); }});
-    all.push_back({QStringLiteral("PNG, no compression (0)"),
-                   [](const QImage &picture) {
-                       return encoded(picture, "png", [](QImageWriter &writer) { writer.setCompression(0); });
-                   },
-                   [](const QByteArray &bytes) { return decoded(bytes, "png"); }});
+    // Qt's PNG writer takes its zlib level from the quality: (100 - quality) * 9 / 91.
+    for (const auto &[level, quality] : {std::pair(1, 80), std::pair(9, 0)}) {
+        all.push_back({QStringLiteral("PNG, zlib level %1").arg(level),
+                       [quality](const QImage &picture) {
+                           return encoded(picture, "png",
+                                          [quality](QImageWriter &writer) { writer.setQuality(quality); });
+                       },
+                       [](const QByteArray &bytes) { return decoded(bytes, "png"); }});
+    }
     if (QImageWriter::supportedImageFormats().contains("webp")) {
         all.push_back({QStringLiteral("WebP lossless"),
                        [](const QImage &picture) {
