@@ -9,13 +9,17 @@
 // Makes its own photos (3 by default) in a temporary directory, as bench_saver_cycle does.
 // Times are the median of several runs per photo, after one warm-up. A JPEG entry is also
 // told by how its chroma was sampled (read back from its frame header), since Qt's writer
-// offers no setting for it.
+// offers no setting for it. Last, the CPU of this program's own store and look-up.
 
+#include "platform/files/FileIdentity.h"
+#include "platform/pictures/LoadStop.h"
 #include "platform/pictures/PictureLoader.h"
+#include "platform/pictures/RenditionCache.h"
 #include "saver_cycle/PhotoLikePicture.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -38,6 +42,7 @@ namespace {
 const QSize kPhotoSize(6000, 4000);
 const QSize kFrameSize(777, 473);
 constexpr int kRuns = 9;
+constexpr int kFilesBeside = 200;
 
 double threadCpuMs()
 {
@@ -272,5 +277,33 @@ int main(int argc, char **argv)
                   .arg(std::isinf(worst) ? QStringLiteral("exact") : QString::number(worst, 'f', 1))
                   .arg(sampling));
     }
+
+    // This program's own cache, as the saver calls it, in a folder that already holds as
+    // many files as a 200-photo collection leaves (each store lists them).
+    const QString folder = root.filePath(QStringLiteral("cache"));
+    const RenditionCache cache(folder);
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    for (int index = 0; index < kFilesBeside; ++index) {
+        QFile other(folder + QStringLiteral("/other%1").arg(index));
+        if (other.open(QIODevice::WriteOnly))
+            other.write("x");
+    }
+    const LoadStop stop(kPictureLoadTimeLimit);
+    double storeMs = 0, lookUpMs = 0;
+    for (std::size_t index = 0; index < renditions.size(); ++index) {
+        const QString photo = root.filePath(QStringLiteral("photo%1.jpg").arg(index));
+        const RenditionKey key{photo, IdentityOfFile(photo).value_or(FileIdentity{}), kFrameSize};
+        storeMs += medianMs([&] { cache.store(key, renditions[index]); });
+        lookUpMs += medianMs([&] {
+            if (cache.lookUp(key, stop) != renditions[index])
+                std::fprintf(stderr, "bench_rendition_forms: the cache did not give the picture back\n");
+        });
+    }
+    const double count = double(renditions.size());
+    print(QStringLiteral("RenditionCache (24-bit lines and a checksum; %1 files beside): store %2 ms, look-up %3 ms")
+              .arg(kFilesBeside)
+              .arg(storeMs / count, 0, 'f', 2)
+              .arg(lookUpMs / count, 0, 'f', 2));
     return 0;
 }
