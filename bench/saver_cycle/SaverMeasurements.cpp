@@ -5,6 +5,7 @@
 #include "saver_cycle/SaverProcess.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <functional>
@@ -35,7 +36,23 @@ struct CpuSample
 {
     qint64 process = 0;
     qint64 userInterfaceThread = 0;
+    qint64 writtenBytes = 0;
+    qsizetype decodes = 0;
+    qsizetype cacheReads = 0;
 };
+
+// The kernel's write_bytes of the process; -1 when it cannot be read.
+qint64 writtenBytes(qint64 pid)
+{
+    QFile io(QStringLiteral("/proc/%1/io").arg(pid));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n')) {
+        if (line.startsWith("write_bytes:"))
+            return line.mid(12).trimmed().toLongLong();
+    }
+    return -1;
+}
 
 double seconds(qint64 ticks)
 {
@@ -94,7 +111,9 @@ public:
         const std::optional<qint64> userInterfaceThread = ProcessUsage::threadCpuTicks(pid, pid);
         if (!process || !userInterfaceThread)
             throw CannotMeasure{QStringLiteral("the saver's CPU time could not be read from /proc/%1").arg(pid)};
-        return {*process, *userInterfaceThread};
+        const QString text = log().text();
+        return {*process, *userInterfaceThread, writtenBytes(pid), text.count(QStringLiteral("decoding \"")),
+                text.count(QStringLiteral("rendition from cache \""))};
     }
 
     qint64 peakKilobytes() const
@@ -201,6 +220,32 @@ CycleFigures SaverMeasurements::measureCycle(const SaverSetup &setup)
     figures.cpuSecondsPerPhoto = seconds(last.process - first.process) / kMeasuredTicks;
     figures.userInterfaceCpuSecondsPerPhoto =
         seconds(last.userInterfaceThread - first.userInterfaceThread) / kMeasuredTicks;
+    return figures;
+}
+
+PassFigures SaverMeasurements::measurePass(const SaverSetup &setup, int photos)
+{
+    setup.storeSettings(kCycleIntervalSeconds);
+    MeasuredSaver saver(setup);
+    // A tick a second, with room for a loaded machine.
+    const qint64 untilMs = saver.shownAtMs() + qint64(photos) * 2000 + 10000;
+    saver.readUntil(untilMs, [&saver, photos] { return saver.log().ticks().size() >= photos + 1; });
+    if (saver.tickSamples().size() < std::size_t(photos + 1)) {
+        throw CannotMeasure{QStringLiteral("the saver logged %1 ticks of the %2 needed")
+                                .arg(saver.tickSamples().size())
+                                .arg(photos + 1)};
+    }
+    PassFigures figures;
+    figures.notes = saver.end();
+    const CpuSample &first = saver.tickSamples().front();
+    const CpuSample &last = saver.tickSamples().at(std::size_t(photos));
+    if (first.writtenBytes < 0 || last.writtenBytes < 0)
+        throw CannotMeasure{QStringLiteral("the saver's written bytes could not be read from /proc/<pid>/io")};
+    figures.photos = photos;
+    figures.cpuSecondsPerPhoto = seconds(last.process - first.process) / photos;
+    figures.writtenBytesPerPhoto = double(last.writtenBytes - first.writtenBytes) / photos;
+    figures.decodes = int(last.decodes - first.decodes);
+    figures.cacheReads = int(last.cacheReads - first.cacheReads);
     return figures;
 }
 

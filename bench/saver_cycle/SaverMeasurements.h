@@ -35,6 +35,23 @@ struct CycleFigures
 // From just after one tick to just after the tick two cycles later.
 CycleFigures measureCycle(const SaverSetup &setup);
 
+struct PassFigures
+{
+    int photos = 0;
+    // CPU of all the saver's threads per photo shown, and what it wrote to disc (the
+    // kernel's write_bytes: what it sent to be stored, its log on a pipe not included).
+    double cpuSecondsPerPhoto = 0;
+    double writtenBytesPerPhoto = 0;
+    // What its lifecycle log said over the same ticks.
+    int decodes = 0;
+    int cacheReads = 0;
+    QStringList notes;
+};
+
+// Interval=1, from just after the first tick to just after the tick photos later: one pass
+// over a collection of that many photos.
+PassFigures measurePass(const SaverSetup &setup, int photos);
+
 struct IdleFigures
 {
     qint64 windowMs = 0;

@@ -15,6 +15,8 @@ public:
     SaverSetup(QString program, QString photoDir);
 
     const QString &program() const { return m_program; }
+    // Where the saver keeps its rendition cache.
+    QString cacheHome() const { return m_userDirs.cacheHome(); }
     // The environment to start the saver in.
     QProcessEnvironment environment() const;
     // Stores the interval and the photo directory in the saver's settings file, through the

@@ -1,8 +1,9 @@
 #include "platform/pictures/RenditionCache.h"
 
+#include "platform/files/FileIdentity.h"
 #include "platform/files/FileName.h"
+#include "platform/files/FileOwner.h"
 #include "platform/pictures/LoadStop.h"
-#include "platform/pictures/PictureLoader.h"
 #include "platform/runtime/App.h"
 
 #include <QByteArray>
@@ -15,59 +16,27 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <ctime>
-#include <type_traits>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
 
-// An entry: this header, the source path's bytes, then the picture's lines exactly as QImage
-// holds them, so a read is one allocation and one copy, and gives the very pixels stored.
-struct EntryHeader
-{
-    char magic[8];
-    quint32 version;
-    quint32 format;
-    quint32 width;
-    quint32 height;
-    quint32 bytesPerLine;
-    quint32 pathLength;
-    quint64 device;
-    quint64 inode;
-    qint64 size;
-    qint64 modifiedNs;
-    qint64 changedNs;
-    quint32 shownWidth;
-    quint32 shownHeight;
-};
-static_assert(std::is_trivially_copyable_v<EntryHeader> && sizeof(EntryHeader) == 80);
-
-constexpr char kMagic[8] = {'D', 'R', 'V', 'K', 'R', 'E', 'N', 'D'};
-// Read as a native number: a folder carried to a machine of the other byte order misses.
-constexpr quint32 kVersion = 1;
-constexpr quint32 kMaxPathLength = 4096;
 // Reads in steps of this size, so that a stop is seen between them.
 constexpr qint64 kReadStep = qint64(1) << 20;
 constexpr qint64 kNanosecondsPerSecond = 1000000000;
+constexpr qint64 kDayNs = qint64(24) * 3600 * kNanosecondsPerSecond;
+// A file being written by another copy is this young; one older was left by a copy that died.
+constexpr qint64 kAbandonedNewEntryNs = qint64(3600) * kNanosecondsPerSecond;
+// The share of the file system the cache always leaves free.
+constexpr qint64 kFreeShareKept = 20;
 const QByteArray kEntrySuffix = QByteArrayLiteral(".rendition");
 const QByteArray kNewEntryPrefix = QByteArrayLiteral(".new-");
-
-std::atomic<bool> reported = false;
-
-// Once a run at most: a cache that cannot be used costs decodes, not the photos.
-void reportUnusable(const QString &folder, const QString &reason)
-{
-    if (reported.exchange(true))
-        return;
-    const QString line = QStringLiteral("photos are decoded each time: the cache folder \"%1\" is not used (%2)")
-                             .arg(FileName::forDisplay(folder), reason);
-    std::fprintf(stderr, "Dravik2001: %s.\n", line.toLocal8Bit().constData());
-}
 
 class Descriptor
 {
@@ -88,58 +57,23 @@ private:
     int m_fd;
 };
 
-bool isPlainFormat(quint32 format)
-{
-    // Formats with a colour table would need it stored too; the loader gives them rarely.
-    return format > QImage::Format_Indexed8 && format < QImage::NImageFormats;
-}
-
-// Lossless for the formats left out: their colours are all 32-bit colours.
-QImage inPlainFormat(const QImage &picture)
-{
-    if (isPlainFormat(picture.format()))
-        return picture;
-    return picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-}
-
-EntryHeader headerFor(const RenditionKey &key, const QByteArray &path)
-{
-    EntryHeader header = {};
-    std::memcpy(header.magic, kMagic, sizeof kMagic);
-    header.version = kVersion;
-    header.pathLength = quint32(path.size());
-    header.device = key.source.device;
-    header.inode = key.source.inode;
-    header.size = key.source.size;
-    header.modifiedNs = key.source.modifiedNs;
-    header.changedNs = key.source.changedNs;
-    header.shownWidth = quint32(key.shownSize.width());
-    header.shownHeight = quint32(key.shownSize.height());
-    return header;
-}
-
-bool sameKey(const EntryHeader &stored, const EntryHeader &wanted)
-{
-    return std::memcmp(stored.magic, kMagic, sizeof kMagic) == 0 && stored.version == kVersion
-        && stored.pathLength == wanted.pathLength && stored.device == wanted.device && stored.inode == wanted.inode
-        && stored.size == wanted.size && stored.modifiedNs == wanted.modifiedNs && stored.changedNs == wanted.changedNs
-        && stored.shownWidth == wanted.shownWidth && stored.shownHeight == wanted.shownHeight;
-}
-
-// The key's hash names the entry; the header holds the key itself, so two keys of one hash
+// The key's hash names the entry; the entry holds the key itself, so two keys of one hash
 // only cost each other their entry.
-QByteArray entryName(const EntryHeader &header, const QByteArray &path)
+QByteArray entryName(const RenditionKey &key, const QByteArray &path)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(QByteArrayView(reinterpret_cast<const char *>(&header), sizeof header));
+    const qint64 parts[] = {qint64(key.source.device), qint64(key.source.inode), key.source.size,
+                            key.source.modifiedNs,     key.source.changedNs,     key.shownSize.width(),
+                            key.shownSize.height()};
+    hash.addData(QByteArrayView(reinterpret_cast<const char *>(parts), sizeof parts));
     hash.addData(path);
     return hash.result().toHex() + kEntrySuffix;
 }
 
-bool readFully(int fd, char *data, qint64 length, const LoadStop &stop)
+bool readFully(int fd, char *data, qint64 length, const LoadStop *stop)
 {
     while (length > 0) {
-        if (stop.reached())
+        if (stop && stop->reached())
             return false;
         const ssize_t got = ::read(fd, data, size_t(std::min(length, kReadStep)));
         if (got < 0 && errno == EINTR)
@@ -171,30 +105,71 @@ qint64 nanoseconds(const timespec &time)
     return qint64(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
 }
 
-// The folder's parents made private, as the user's base directories are to be.
-void makeParents(const QByteArray &folder)
+qint64 nowNs()
 {
-    for (qsizetype slash = folder.indexOf('/', 1); slash > 0; slash = folder.indexOf('/', slash + 1))
-        ::mkdir(folder.left(slash).constData(), 0700);
+    timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return nanoseconds(now);
 }
 
-// The folder, opened without following a link, when it is the user's alone; -1 otherwise.
-// A folder that is not there yet is made only to store into it.
-int openFolder(const QString &folder, bool create)
+// The folder and its missing parents, made private as the user's base directories are to
+// be. Root gives each one it makes the owner of the folder it is made in: run with a user's
+// home, it makes them the user's, not its own.
+void makeFolder(const QByteArray &folder)
+{
+    for (qsizetype slash = 0; slash >= 0;) {
+        slash = folder.indexOf('/', slash + 1);
+        const QByteArray made = slash < 0 ? folder : folder.left(slash);
+        if (::mkdir(made.constData(), 0700) != 0 || ::geteuid() != 0)
+            continue;
+        const Descriptor fd(::open(made.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        const QByteArray parent = made.left(made.lastIndexOf('/'));
+        if (fd.isOpen())
+            KeepOwnerOf(FileName::fromBytes(parent.isEmpty() ? QByteArrayLiteral("/") : parent), fd.get());
+    }
+}
+
+} // namespace
+
+struct RenditionCache::RunState
+{
+    // Once per cache object: a cache that cannot be used costs decodes, not the photos.
+    std::atomic<bool> reported = false;
+    // Stale entries are looked for once; after that a store that finds no room is skipped.
+    std::atomic<bool> swept = false;
+    std::atomic<bool> full = false;
+};
+
+namespace {
+
+void reportUnusable(std::atomic<bool> &reported, const QString &folder, const QString &reason)
+{
+    if (reported.exchange(true))
+        return;
+    const QString line = QStringLiteral("photos are decoded each time: the cache folder \"%1\" is not used (%2)")
+                             .arg(FileName::forDisplay(folder), reason);
+    std::fprintf(stderr, "Dravik2001: %s.\n", line.toLocal8Bit().constData());
+}
+
+// The folder, opened without following a link, when it is the user's alone; -1 otherwise
+// (root too leaves a folder it gave to a user alone). A folder that is not there yet is made only to store into it.
+int openFolder(const QString &folder, bool create, std::atomic<bool> &reported)
 {
     const std::optional<QByteArray> name = FileName::toBytes(folder);
     if (!name || name->isEmpty()) {
-        reportUnusable(folder, QStringLiteral("no such path"));
+        reportUnusable(reported, folder, QStringLiteral("no such path"));
         return -1;
     }
-    if (create) {
-        makeParents(*name);
-        ::mkdir(name->constData(), 0700);
-    }
+    if (create)
+        makeFolder(*name);
     const int fd = ::open(name->constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        if (errno != ENOENT || create)
-            reportUnusable(folder, qt_error_string(errno));
+        const int error = errno;
+        struct stat info;
+        if (::lstat(name->constData(), &info) == 0 && S_ISLNK(info.st_mode))
+            reportUnusable(reported, folder, QStringLiteral("it is a symbolic link"));
+        else if (error != ENOENT || create)
+            reportUnusable(reported, folder, qt_error_string(error));
         return -1;
     }
     struct stat info;
@@ -207,59 +182,83 @@ int openFolder(const QString &folder, bool create)
         refusal = QStringLiteral("other users have access to it");
     if (!refusal.isEmpty()) {
         ::close(fd);
-        reportUnusable(folder, refusal);
+        reportUnusable(reported, folder, refusal);
         return -1;
     }
     return fd;
 }
 
-struct Entry
+struct Listed
 {
     QByteArray name;
     qint64 size;
-    qint64 usedNs;
+    qint64 modifiedNs;
 };
 
-// Removes the entries used longest ago until needed more bytes fit the limit. The times are
-// the ones lookUp and store set, and only order the entries: one stamped later than now was
-// stamped before the clock was set back, so it counts as older than any stamped since. Other
-// copies may remove the same entries meanwhile; one already gone has made its room.
-void makeRoom(int folder, qint64 needed, qint64 limit)
+QList<Listed> listFolder(int folder)
 {
-    const int listed = ::dup(folder);
-    DIR *directory = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    QList<Listed> listed;
+    const int copy = ::dup(folder);
+    DIR *directory = copy >= 0 ? ::fdopendir(copy) : nullptr;
     if (!directory) {
-        if (listed >= 0)
-            ::close(listed);
-        return;
+        if (copy >= 0)
+            ::close(copy);
+        return listed;
     }
-    QList<Entry> entries;
-    qint64 total = 0;
+    ::rewinddir(directory);
     while (const dirent *item = ::readdir(directory)) {
-        const QByteArray name(item->d_name);
         struct stat info;
-        if (name == "." || name == ".." || ::fstatat(folder, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0
-            || !S_ISREG(info.st_mode))
-            continue;
-        entries.append({name, qint64(info.st_size), nanoseconds(info.st_mtim)});
-        total += info.st_size;
+        if (::fstatat(folder, item->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+            listed.append({QByteArray(item->d_name), qint64(info.st_size), nanoseconds(info.st_mtim)});
     }
     ::closedir(directory);
-    if (total + needed <= limit)
-        return;
+    return listed;
+}
 
-    timespec now;
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    const qint64 nowNs = nanoseconds(now);
-    const auto order = [nowNs](const Entry &entry) { return std::pair(entry.usedNs <= nowNs, entry.usedNs); };
-    std::sort(entries.begin(), entries.end(),
-              [&order](const Entry &left, const Entry &right) { return order(left) < order(right); });
-    for (const Entry &entry : entries) {
-        if (total + needed <= limit)
-            break;
-        if (::unlinkat(folder, entry.name.constData(), 0) == 0 || errno == ENOENT)
-            total -= entry.size;
+qint64 totalSize(const QList<Listed> &listed)
+{
+    qint64 total = 0;
+    for (const Listed &file : listed)
+        total += file.size;
+    return total;
+}
+
+// Not used any more: its photo is gone or changed (every key it could match is gone with
+// it), no run has read it for the given time (a time ahead of now was set before the clock
+// was set back), it is no entry at all, or a write that was never finished.
+bool isStale(int folder, const Listed &file, qint64 now, qint64 unusedNs)
+{
+    if (file.name.startsWith(kNewEntryPrefix))
+        return now - file.modifiedNs > kAbandonedNewEntryNs;
+    if (now - file.modifiedNs > unusedNs || file.modifiedNs - now > kDayNs)
+        return true;
+    const Descriptor fd(
+        ::openat(folder, file.name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.isOpen())
+        return false;
+    QByteArray head(std::min(file.size, RenditionEntrySourceBytes()), Qt::Uninitialized);
+    if (!readFully(fd.get(), head.data(), head.size(), nullptr))
+        return true;
+    const std::optional<RenditionSource> source = RenditionSourceOfEntry(head);
+    return !source || IdentityOfFile(FileName::fromBytes(source->path)) != source->identity;
+}
+
+// The bytes the cache may still take for an entry that replaces the file named replaced:
+// what the limit leaves, and never the last share of the file system's free space.
+qint64 room(int folder, const QList<Listed> &listed, const QByteArray &replaced, qint64 limit)
+{
+    qint64 left = limit - totalSize(listed);
+    for (const Listed &file : listed) {
+        if (file.name == replaced)
+            left += file.size;
     }
+    struct statvfs space;
+    if (::fstatvfs(folder, &space) == 0 && space.f_blocks > 0) {
+        const qint64 available = qint64(space.f_bavail) * qint64(space.f_frsize);
+        const qint64 kept = qint64(space.f_blocks) * qint64(space.f_frsize) / kFreeShareKept;
+        left = std::min(left, available - kept);
+    }
+    return left;
 }
 
 QByteArray newEntryName()
@@ -279,85 +278,78 @@ QString RenditionCache::defaultFolder()
     return cacheHome + u'/' + App::Title();
 }
 
-RenditionCache::RenditionCache(QString folder, qint64 sizeLimit) : m_folder(std::move(folder)), m_sizeLimit(sizeLimit)
+RenditionCache::RenditionCache(QString folder, qint64 sizeLimit)
+    : m_folder(std::move(folder)), m_sizeLimit(sizeLimit), m_run(std::make_shared<RunState>())
 {}
 
 std::optional<QImage> RenditionCache::lookUp(const RenditionKey &key, const LoadStop &stop) const
 {
     const std::optional<QByteArray> path = FileName::toBytes(key.sourcePath);
-    if (!path || path->size() > qsizetype(kMaxPathLength))
+    if (!path)
         return std::nullopt;
-    const EntryHeader wanted = headerFor(key, *path);
-    const Descriptor folder(openFolder(m_folder, false));
+    const Descriptor folder(openFolder(m_folder, false, m_run->reported));
     if (!folder.isOpen())
         return std::nullopt;
     // Not blocking: a FIFO put in place of an entry must not hold up the decode worker.
-    const Descriptor file(::openat(folder.get(), entryName(wanted, *path).constData(),
+    const Descriptor file(::openat(folder.get(), entryName(key, *path).constData(),
                                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info;
-    if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)
+        || qint64(info.st_size) > RenditionEntryMaxSize(key))
         return std::nullopt;
-
-    EntryHeader stored;
-    if (!readFully(file.get(), reinterpret_cast<char *>(&stored), sizeof stored, stop) || !sameKey(stored, wanted))
+    QByteArray entry(qsizetype(info.st_size), Qt::Uninitialized);
+    if (!readFully(file.get(), entry.data(), entry.size(), &stop))
         return std::nullopt;
-    QByteArray storedPath(stored.pathLength, Qt::Uninitialized);
-    if (!readFully(file.get(), storedPath.data(), storedPath.size(), stop) || storedPath != *path)
-        return std::nullopt;
-
-    // The decode path's limits, checked before anything is allocated for the pixels.
-    const qint64 pixels = qint64(stored.width) * stored.height;
-    const qint64 pixelBytes = qint64(stored.bytesPerLine) * stored.height;
-    if (pixels == 0 || pixels > kMaxPicturePixels || pixelBytes > kMaxDecodeBytes || !isPlainFormat(stored.format)
-        || qint64(info.st_size) != qint64(sizeof stored) + stored.pathLength + pixelBytes)
-        return std::nullopt;
-    QImage picture(int(stored.width), int(stored.height), QImage::Format(stored.format));
-    if (picture.isNull() || picture.bytesPerLine() != qsizetype(stored.bytesPerLine)
-        || !readFully(file.get(), reinterpret_cast<char *>(picture.bits()), pixelBytes, stop))
-        return std::nullopt;
-    // Used now: the last to be removed.
-    ::futimens(file.get(), nullptr);
+    std::optional<QImage> picture = RenditionFromEntry(entry, key);
+    // Still used: said at most once a day, so that a warm run writes next to nothing.
+    const qint64 now = nowNs();
+    if (picture && std::abs(now - nanoseconds(info.st_mtim)) > kDayNs)
+        ::futimens(file.get(), nullptr);
     return picture;
 }
 
 void RenditionCache::store(const RenditionKey &key, const QImage &picture) const
 {
-    const std::optional<QByteArray> path = FileName::toBytes(key.sourcePath);
-    if (picture.isNull() || !path || path->size() > qsizetype(kMaxPathLength))
+    if (m_run->full)
         return;
-    const QImage plain = inPlainFormat(picture);
-    EntryHeader header = headerFor(key, *path);
-    const QByteArray name = entryName(header, *path);
-    header.format = quint32(plain.format());
-    header.width = quint32(plain.width());
-    header.height = quint32(plain.height());
-    header.bytesPerLine = quint32(plain.bytesPerLine());
-    const qint64 entrySize = qint64(sizeof header) + path->size() + plain.sizeInBytes();
-    if (entrySize > m_sizeLimit)
+    const std::optional<QByteArray> path = FileName::toBytes(key.sourcePath);
+    const QByteArray entry = path ? RenditionEntryFor(key, picture) : QByteArray();
+    if (entry.isEmpty() || entry.size() > m_sizeLimit)
         return;
 
-    const Descriptor folder(openFolder(m_folder, true));
+    const Descriptor folder(openFolder(m_folder, true, m_run->reported));
     if (!folder.isOpen())
         return;
-    makeRoom(folder.get(), entrySize, m_sizeLimit);
+    const QByteArray name = entryName(key, *path);
+    if (room(folder.get(), listFolder(folder.get()), name, m_sizeLimit) < entry.size()) {
+        if (!m_run->swept.exchange(true)) {
+            const qint64 now = nowNs();
+            for (const Listed &file : listFolder(folder.get())) {
+                if (isStale(folder.get(), file, now, qint64(kUnusedAfterDays) * kDayNs))
+                    ::unlinkat(folder.get(), file.name.constData(), 0);
+            }
+        }
+        if (room(folder.get(), listFolder(folder.get()), name, m_sizeLimit) < entry.size()) {
+            m_run->full = true;
+            return;
+        }
+    }
 
     // Written under a name of its own, then renamed into place: a reader in another copy of
     // the program opens the old entry or the whole new one. Not synced: after a power cut an
-    // entry cut short is refused by its size and made again.
+    // entry cut short fails its checks and is made again.
     const QByteArray newName = newEntryName();
     const int fd =
         ::openat(folder.get(), newName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
-        reportUnusable(m_folder, qt_error_string(errno));
+        reportUnusable(m_run->reported, m_folder, qt_error_string(errno));
         return;
     }
-    const bool written = writeFully(fd, reinterpret_cast<const char *>(&header), sizeof header)
-        && writeFully(fd, path->constData(), path->size())
-        && writeFully(fd, reinterpret_cast<const char *>(plain.constBits()), plain.sizeInBytes());
+    const bool written = writeFully(fd, entry.constData(), entry.size());
     const int writeError = errno;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::renameat(folder.get(), newName.constData(), folder.get(), name.constData()) != 0) {
-        reportUnusable(m_folder, qt_error_string(written && closed ? errno : writeError));
+        reportUnusable(m_run->reported, m_folder, qt_error_string(written && closed ? errno : writeError));
         ::unlinkat(folder.get(), newName.constData(), 0);
     }
 }

@@ -7,9 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
+#include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,9 +21,12 @@
 namespace {
 
 constexpr qint64 kNanosecondsPerSecond = 1000000000;
-// Where the entry's header keeps the picture's width and height, and the source's inode.
-constexpr int kWidthOffset = 16;
-constexpr int kInodeOffset = 40;
+// Where the entry's header keeps the picture's width and height, and the source's inode; and
+// where the path and the pixels start.
+constexpr int kWidthOffset = 20;
+constexpr int kInodeOffset = 48;
+constexpr int kPathOffset = 88;
+constexpr qint64 kDayNs = qint64(24) * 3600 * kNanosecondsPerSecond;
 const QSize kShownSize(64, 48);
 
 const LoadStop &noStop()
@@ -57,6 +63,23 @@ bool patch(const QString &path, qint64 offset, const QByteArray &bytes)
     return file.open(QIODevice::ReadWrite) && file.seek(offset) && file.write(bytes) == bytes.size();
 }
 
+// What work writes on standard error.
+QString standardErrorOf(const std::function<void()> &work)
+{
+    QTemporaryFile said;
+    if (!said.open())
+        return QStringLiteral("no file to catch standard error in");
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(said.handle(), STDERR_FILENO);
+    work();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    said.seek(0);
+    return QString::fromLocal8Bit(said.readAll());
+}
+
 template <typename T>
 QByteArray bytesOf(T value)
 {
@@ -84,11 +107,15 @@ enum class Fault {
     TooSmallALimit
 };
 
+enum class Stale { Nothing, PhotoRemoved, PhotoRewritten, UnusedTooLong, StampedAhead, AbandonedWrite };
+
 enum class Damage {
     Truncated,
     OneByteLonger,
     WrongMagic,
     OtherVersion,
+    PixelChanged,
+    OtherShownSize,
     HugeClaimSizeMismatched,
     HugeClaimSparseFile,
     OtherInode,
@@ -102,6 +129,7 @@ enum class Damage {
 
 Q_DECLARE_METATYPE(Fault)
 Q_DECLARE_METATYPE(Damage)
+Q_DECLARE_METATYPE(Stale)
 
 // The cache on real files in a throwaway folder: what goes in comes out pixel for pixel, for
 // the very file it was made from only, and every fault of the folder or of an entry is a
@@ -116,6 +144,7 @@ private slots:
     void storedPictureComesBackIdentical_data();
     void storedPictureComesBackIdentical();
     void cachedDecodeEqualsAFreshDecode();
+    void entriesArePrivate_data();
     void entriesArePrivate();
     void defaultFolderIsTheProgramsOwnInTheCacheHome();
     void changedOriginalMisses_data();
@@ -126,8 +155,9 @@ private slots:
     void damagedEntryIsAMiss_data();
     void damagedEntryIsAMiss();
     void stoppedReadIsAMiss();
-    void oldestEntriesGoFirst();
-    void entryFromTheFutureStillServesAndGoesFirst();
+    void cycleLargerThanTheCacheKeepsWhatFitsAndWritesNoMore();
+    void fullCacheMakesRoomOnlyFromWhatIsStale_data();
+    void fullCacheMakesRoomOnlyFromWhatIsStale();
 
 private:
     // A real file for the key's identity.
@@ -214,14 +244,38 @@ void TestRenditionCache::cachedDecodeEqualsAFreshDecode()
     QCOMPARE(*cached, LoadPicture(written.sourcePath, written.shownSize));
 }
 
+void TestRenditionCache::entriesArePrivate_data()
+{
+    QTest::addColumn<bool>("rootWithAUsersHome");
+    QTest::newRow("the user's own") << false;
+    QTest::newRow("root with a user's home: the folders made are the user's") << true;
+}
+
 void TestRenditionCache::entriesArePrivate()
 {
-    const RenditionCache cache(cacheFolder());
+    QFETCH(bool, rootWithAUsersHome);
+    const QString home = m_root.path() + QStringLiteral("/home");
+    QString folder = cacheFolder();
+    uid_t owner = ::geteuid();
+    if (rootWithAUsersHome) {
+        if (owner != 0)
+            QSKIP("only root can give a home to another user");
+        owner = 65534;
+        QVERIFY(QDir().mkpath(home));
+        QVERIFY(::chown(QFile::encodeName(home).constData(), owner, owner) == 0);
+        folder = home + QStringLiteral("/.cache/renditions");
+    }
+    const RenditionCache cache(folder);
     cache.store(sourceKey(QStringLiteral("57A01.jpg")), gradient(QImage::Format_RGB32, 1));
-    QCOMPARE(permissions(cacheFolder()), 0700);
-    const QStringList stored = entries(cacheFolder());
-    QCOMPARE(stored.size(), 1);
-    QCOMPARE(permissions(stored.first()), 0600);
+    for (const QString &made : {folder, QFileInfo(folder).path()}) {
+        QCOMPARE(permissions(made), 0700);
+        QCOMPARE(QFileInfo(made).ownerId(), owner);
+    }
+    const QStringList stored = entries(folder);
+    // Root leaves a folder it gave away alone.
+    QCOMPARE(stored.size(), rootWithAUsersHome ? 0 : 1);
+    if (!rootWithAUsersHome)
+        QCOMPARE(permissions(stored.first()), 0600);
 }
 
 void TestRenditionCache::defaultFolderIsTheProgramsOwnInTheCacheHome()
@@ -294,19 +348,22 @@ void TestRenditionCache::missingFolderIsAMissAndNotMade()
 void TestRenditionCache::unusableFolderIsNeverUsed_data()
 {
     QTest::addColumn<Fault>("fault");
-    QTest::newRow("cache home is a file") << Fault::CacheHomeIsAFile;
-    QTest::newRow("a file in place of the folder") << Fault::FileInPlaceOfFolder;
-    QTest::newRow("folder of another user") << Fault::ForeignOwner;
-    QTest::newRow("group may write") << Fault::GroupWritable;
-    QTest::newRow("others may read") << Fault::OthersMayRead;
-    QTest::newRow("folder is a link") << Fault::FolderIsALink;
-    QTest::newRow("folder not writable") << Fault::NotWritable;
-    QTest::newRow("limit smaller than an entry") << Fault::TooSmallALimit;
+    // Why the folder is not used, as said on standard error; nothing for a limit too small.
+    QTest::addColumn<QString>("said");
+    QTest::newRow("cache home is a file") << Fault::CacheHomeIsAFile << QStringLiteral("(Not a directory)");
+    QTest::newRow("a file in place of the folder") << Fault::FileInPlaceOfFolder << QStringLiteral("(Not a directory)");
+    QTest::newRow("folder of another user") << Fault::ForeignOwner << QStringLiteral("(it belongs to another user)");
+    QTest::newRow("group may write") << Fault::GroupWritable << QStringLiteral("(other users have access to it)");
+    QTest::newRow("others may read") << Fault::OthersMayRead << QStringLiteral("(other users have access to it)");
+    QTest::newRow("folder is a link") << Fault::FolderIsALink << QStringLiteral("(it is a symbolic link)");
+    QTest::newRow("folder not writable") << Fault::NotWritable << QStringLiteral("(Permission denied)");
+    QTest::newRow("limit smaller than an entry") << Fault::TooSmallALimit << QString();
 }
 
 void TestRenditionCache::unusableFolderIsNeverUsed()
 {
     QFETCH(Fault, fault);
+    QFETCH(QString, said);
     QString folder = cacheFolder();
     qint64 limit = RenditionCache::kDefaultSizeLimit;
     QVERIFY(QDir().mkpath(cacheFolder()));
@@ -347,8 +404,14 @@ void TestRenditionCache::unusableFolderIsNeverUsed()
     const auto restore = qScopeGuard([this] { ::chmod(QFile::encodeName(cacheFolder()).constData(), 0700); });
     const RenditionCache cache(folder, limit);
     const RenditionKey key = sourceKey(QStringLiteral("57A01.jpg"));
-    cache.store(key, gradient(QImage::Format_RGB32, 5));
-    QVERIFY(!cache.lookUp(key, noStop()).has_value());
+    const QString message = standardErrorOf([&] {
+        cache.store(key, gradient(QImage::Format_RGB32, 5));
+        QVERIFY(!cache.lookUp(key, noStop()).has_value());
+    });
+    if (said.isEmpty())
+        QCOMPARE(message, QString());
+    else
+        QVERIFY2(message.count(u'\n') == 1 && message.contains(said), qPrintable(message));
     if (QFileInfo(cacheFolder()).isDir())
         QCOMPARE(entries(cacheFolder()), QStringList());
 }
@@ -360,6 +423,8 @@ void TestRenditionCache::damagedEntryIsAMiss_data()
     QTest::newRow("one byte longer") << Damage::OneByteLonger;
     QTest::newRow("wrong magic") << Damage::WrongMagic;
     QTest::newRow("another version") << Damage::OtherVersion;
+    QTest::newRow("one pixel byte changed") << Damage::PixelChanged;
+    QTest::newRow("a whole entry of another shown size") << Damage::OtherShownSize;
     QTest::newRow("claims 30000 x 30000 pixels") << Damage::HugeClaimSizeMismatched;
     QTest::newRow("claims 30000 x 30000 pixels, sparse file of that size") << Damage::HugeClaimSparseFile;
     QTest::newRow("another inode in the header") << Damage::OtherInode;
@@ -394,21 +459,30 @@ void TestRenditionCache::damagedEntryIsAMiss()
         QVERIFY(patch(entry, 0, "X"));
         break;
     case Damage::OtherVersion:
-        QVERIFY(patch(entry, 8, bytesOf(quint32(2))));
+        QVERIFY(patch(entry, 8, bytesOf(quint32(1))));
         break;
+    case Damage::PixelChanged:
+        QVERIFY(patch(entry, size - 100, "#"));
+        break;
+    case Damage::OtherShownSize: {
+        const QSize other(kShownSize.width() + 1, kShownSize.height());
+        const QImage picture = gradient(QImage::Format_RGB32, 9).scaled(other);
+        QVERIFY(TestPictures::WriteFile(entry, RenditionEntryFor({key.sourcePath, key.source, other}, picture)));
+        break;
+    }
     case Damage::HugeClaimSizeMismatched:
     case Damage::HugeClaimSparseFile:
         QVERIFY(patch(entry, kWidthOffset, bytesOf(kHuge) + bytesOf(kHuge) + bytesOf(kHuge * 4)));
         if (damage == Damage::HugeClaimSparseFile)
             QVERIFY(::truncate(name.constData(),
-                               size - kShownSize.width() * kShownSize.height() * 4 + qint64(kHuge) * kHuge * 4)
+                               size - kShownSize.width() * kShownSize.height() * 3 + qint64(kHuge) * kHuge * 4)
                     == 0);
         break;
     case Damage::OtherInode:
         QVERIFY(patch(entry, kInodeOffset, bytesOf(key.source.inode + 1)));
         break;
     case Damage::OtherPath:
-        QVERIFY(patch(entry, 80 + 1, "#"));
+        QVERIFY(patch(entry, kPathOffset + 1, "#"));
         break;
     case Damage::Fifo:
         QVERIFY(QFile::remove(entry));
@@ -442,62 +516,98 @@ void TestRenditionCache::stoppedReadIsAMiss()
     QVERIFY(!cache.lookUp(key, stop).has_value());
 }
 
-void TestRenditionCache::oldestEntriesGoFirst()
+void TestRenditionCache::cycleLargerThanTheCacheKeepsWhatFitsAndWritesNoMore()
 {
     const qint64 entrySize = entrySizeOfOne();
     QVERIFY(entrySize > 0);
-
-    // Room for three entries, not four.
+    // Five photos in a fixed order, room for three: each run starts again at the first.
     const qint64 limit = entrySize * 3 + entrySize / 2;
-    const RenditionCache cache(cacheFolder(), limit);
     QList<RenditionKey> keys;
-    for (int index = 0; index < 3; ++index) {
+    for (int index = 0; index < 5; ++index)
         keys.append(sourceKey(QStringLiteral("%1.jpg").arg(index)));
-        cache.store(keys.last(), gradient(QImage::Format_RGB32, index));
-        // One second apart in 2017, whatever the file system's time resolution: the entry
-        // just stored is the one stamped later than that.
-        const QStringList stored = entries(cacheFolder());
-        for (const QString &entry : stored) {
-            if (modifiedNs(entry) > qint64(1600000000) * kNanosecondsPerSecond)
-                QVERIFY(setModified(entry, 1500000000 + index));
+    QMap<QString, qint64> stamps;
+    for (int run = 0; run < 3; ++run) {
+        const RenditionCache cache(cacheFolder(), limit);
+        int hits = 0;
+        for (const RenditionKey &key : std::as_const(keys)) {
+            if (cache.lookUp(key, noStop()).has_value())
+                ++hits;
+            else
+                cache.store(key, gradient(QImage::Format_RGB32, int(key.source.inode)));
         }
+        QCOMPARE(hits, run == 0 ? 0 : 3);
+        QMap<QString, qint64> now;
+        for (const QString &entry : entries(cacheFolder()))
+            now.insert(entry, modifiedNs(entry));
+        QCOMPARE(now.size(), 3);
+        // Reads wrote nothing, not even a time.
+        if (run > 0)
+            QCOMPARE(now, stamps);
+        stamps = now;
     }
-    // Using the oldest makes it the newest: the second one goes.
-    QVERIFY(cache.lookUp(keys[0], noStop()).has_value());
-    keys.append(sourceKey(QStringLiteral("3.jpg")));
-    cache.store(keys.last(), gradient(QImage::Format_RGB32, 3));
-
-    qint64 total = 0;
-    for (const QString &entry : entries(cacheFolder()))
-        total += QFileInfo(entry).size();
-    QVERIFY(total <= limit);
-    QVERIFY(cache.lookUp(keys[0], noStop()).has_value());
-    QVERIFY(!cache.lookUp(keys[1], noStop()).has_value());
-    QVERIFY(cache.lookUp(keys[2], noStop()).has_value());
-    QVERIFY(cache.lookUp(keys[3], noStop()).has_value());
+    // Read two days after it was last said to be used: it is said again.
+    const QString entry = stamps.firstKey();
+    QVERIFY(setModified(entry, std::time(nullptr) - 2 * 24 * 3600));
+    for (const RenditionKey &key : std::as_const(keys))
+        RenditionCache(cacheFolder(), limit).lookUp(key, noStop());
+    QVERIFY(modifiedNs(entry) > qint64(std::time(nullptr)) * kNanosecondsPerSecond - kDayNs);
 }
 
-void TestRenditionCache::entryFromTheFutureStillServesAndGoesFirst()
+void TestRenditionCache::fullCacheMakesRoomOnlyFromWhatIsStale_data()
 {
+    QTest::addColumn<Stale>("stale");
+    QTest::newRow("nothing stale: the new entry is not kept") << Stale::Nothing;
+    QTest::newRow("an entry's photo removed") << Stale::PhotoRemoved;
+    QTest::newRow("an entry's photo rewritten") << Stale::PhotoRewritten;
+    QTest::newRow("an entry not read for longer than the time allowed") << Stale::UnusedTooLong;
+    QTest::newRow("an entry stamped after the clock was set back") << Stale::StampedAhead;
+    QTest::newRow("a write abandoned an hour ago") << Stale::AbandonedWrite;
+}
+
+void TestRenditionCache::fullCacheMakesRoomOnlyFromWhatIsStale()
+{
+    QFETCH(Stale, stale);
     const qint64 entrySize = entrySizeOfOne();
     QVERIFY(entrySize > 0);
+    const qint64 limit = entrySize * 2 + entrySize / 2;
+    const RenditionKey first = sourceKey(QStringLiteral("0.jpg"));
+    const RenditionKey second = sourceKey(QStringLiteral("1.jpg"));
+    const RenditionKey next = sourceKey(QStringLiteral("2.jpg"));
+    RenditionCache(cacheFolder(), limit).store(first, gradient(QImage::Format_RGB32, 0));
+    const QString firstEntry = entries(cacheFolder()).value(0);
+    const QString abandoned = cacheFolder() + QStringLiteral("/.new-1-0");
+    if (stale == Stale::AbandonedWrite)
+        QVERIFY(TestPictures::WriteFile(abandoned, QByteArray(entrySize, 'x')));
+    else
+        RenditionCache(cacheFolder(), limit).store(second, gradient(QImage::Format_RGB32, 1));
 
-    const RenditionCache cache(cacheFolder(), entrySize * 2 + entrySize / 2);
-    const RenditionKey future = sourceKey(QStringLiteral("future.jpg"));
-    cache.store(future, gradient(QImage::Format_RGB32, 1));
-    // Stamped before the clock was set back by ten years.
-    const qint64 inTenYears = std::time(nullptr) + qint64(10) * 365 * 24 * 3600;
-    QVERIFY(setModified(entries(cacheFolder()).first(), inTenYears));
-    QVERIFY(cache.lookUp(future, noStop()).has_value());
-    QVERIFY(setModified(entries(cacheFolder()).first(), inTenYears));
-
-    const RenditionKey present = sourceKey(QStringLiteral("present.jpg"));
-    cache.store(present, gradient(QImage::Format_RGB32, 2));
-    const RenditionKey next = sourceKey(QStringLiteral("next.jpg"));
-    cache.store(next, gradient(QImage::Format_RGB32, 3));
-    QVERIFY(!cache.lookUp(future, noStop()).has_value());
-    QVERIFY(cache.lookUp(present, noStop()).has_value());
-    QVERIFY(cache.lookUp(next, noStop()).has_value());
+    const qint64 now = std::time(nullptr);
+    switch (stale) {
+    case Stale::Nothing:
+        break;
+    case Stale::PhotoRemoved:
+        QVERIFY(QFile::remove(first.sourcePath));
+        break;
+    case Stale::PhotoRewritten:
+        QVERIFY(TestPictures::WriteFile(first.sourcePath, TestPictures::Solid(Qt::blue, "jpg", QSize(320, 240))));
+        break;
+    case Stale::UnusedTooLong:
+        QVERIFY(setModified(firstEntry, now - (RenditionCache::kUnusedAfterDays + 1) * 24 * 3600));
+        break;
+    case Stale::StampedAhead:
+        QVERIFY(setModified(firstEntry, now + qint64(10) * 365 * 24 * 3600));
+        break;
+    case Stale::AbandonedWrite:
+        QVERIFY(setModified(abandoned, now - 2 * 3600));
+        break;
+    }
+    const RenditionCache cache(cacheFolder(), limit);
+    cache.store(next, gradient(QImage::Format_RGB32, 2));
+    QCOMPARE(cache.lookUp(next, noStop()).has_value(), stale != Stale::Nothing);
+    if (stale != Stale::AbandonedWrite)
+        QVERIFY(cache.lookUp(second, noStop()).has_value());
+    QCOMPARE(QFileInfo::exists(firstEntry), stale == Stale::Nothing || stale == Stale::AbandonedWrite);
+    QVERIFY(!QFileInfo::exists(abandoned));
 }
 
 QTEST_GUILESS_MAIN(TestRenditionCache)
