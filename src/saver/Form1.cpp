@@ -2,6 +2,7 @@
 
 #include "platform/controls/ImageElement.h"
 #include "platform/controls/Panel3D.h"
+#include "platform/desktop/Geometry.h"
 #include "platform/desktop/Timer.h"
 #include "platform/process/ProgramEnd.h"
 #include "platform/runtime/App.h"
