@@ -128,6 +128,7 @@ void HostedPresentation::followHost()
     // The layout reads the size of the screen it lays out for, which a change of mode changes.
     place();
     qCDebug(lcLifecycle) << "Form1 follows its host's size" << m_host->size();
+    // Laid out anew before a switch between preview and window shows the other.
     emit resized();
     if (bool(m_preview) != wasPreview)
         setVisible(shown);

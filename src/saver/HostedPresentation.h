@@ -40,7 +40,6 @@ public:
 
     void attach(QWidget &window, std::function<SaverStack()> stack) override;
 
-    const HostWindow &host() const { return *m_host; }
     // The size the window is laid out for, as the host's size last heard decides.
     QSize windowSize() const;
     // The screen the window is laid out for: the host, each read taking its size as last heard,
