@@ -3,23 +3,18 @@
 #include "platform/controls/ImageElement.h"
 #include "platform/controls/Panel3D.h"
 #include "platform/desktop/Geometry.h"
-#include "platform/desktop/MessageBox.h"
-#include "platform/desktop/ShowCursor.h"
 #include "platform/desktop/Timer.h"
 #include "platform/process/ProgramEnd.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RuntimeError.h"
 #include "saver/DismissalRules.h"
-#include "saver/FailureNotice.h"
-#include "saver/HostedPresentation.h"
-#include "saver/ScreenCovers.h"
+#include "saver/Presentation.h"
 #include "saver/SurfaceMoves.h"
 #include "settings/Interval.h"
 #include "settings/ProgramSettings.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
-#include <QScopeGuard>
 
 #include <utility>
 
@@ -33,19 +28,21 @@ const QString kFailureTitle = QStringLiteral("The Dravik Quintavel Screen Saver"
 
 } // namespace
 
-Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *parent)
-    : Window(std::move(endProgram), parent)
+Form1::Form1(EndAction endProgram, std::unique_ptr<Presentation> presentation, QWidget *parent)
+    : Window(std::move(endProgram), parent), m_presentation(std::move(presentation))
 {
     setupUi(*this);
-    m_covers = new ScreenCovers(this);
+    m_presentation->attach(*this, [this] { return placedStack(); });
     m_moves = new SurfaceMoves(*this, *Image1);
-    m_screenChanges = new ScreenChanges(this);
     m_photoTicks = new PhotoTicks([this] { return Image1->deviceSize(); }, this);
 
-    // The other screens are part of the window's surface.
-    connect(m_covers, &ScreenCovers::KeyDown, this, &Form1::Form_KeyDown);
-    connect(m_covers, &ScreenCovers::MouseDown, this, &Form1::Form_MouseDown);
-    connect(m_covers, &ScreenCovers::MouseMove, m_moves, &SurfaceMoves::coverMove);
+    // Whatever surface the presentation adds to the window is the window's.
+    connect(m_presentation.get(), &Presentation::surfaceKeyDown, this, &Form1::Form_KeyDown);
+    connect(m_presentation.get(), &Presentation::surfaceMouseDown, this, &Form1::Form_MouseDown);
+    connect(m_presentation.get(), &Presentation::surfaceMouseMove, m_moves, &SurfaceMoves::coverMove);
+    connect(m_presentation.get(), &Presentation::inputTaken, m_moves, &SurfaceMoves::takeRestingPosition);
+    connect(m_presentation.get(), &Presentation::resized, this, &Form1::layOut);
+    connect(m_presentation.get(), &Presentation::gone, this, &Form1::endProgram);
 
     connect(Timer1, &Timer::Tick, this, &Form1::Timer1_Timer);
     connect(m_photoTicks, &PhotoTicks::photoShown, this, &Form1::showPhoto);
@@ -56,18 +53,6 @@ Form1::Form1(EndAction endProgram, std::unique_ptr<HostWindow> host, QWidget *pa
     connect(Image1, &ImageElement::MouseDown, this, &Form1::Image1_MouseDown);
     connect(Image1, &ImageElement::MouseMove, this, &Form1::Image1_MouseMove);
     connect(Image1, &ImageElement::Click, this, &Form1::Image1_Click);
-
-    if (host) {
-        m_hosted = std::make_unique<HostedPresentation>(std::move(host), *this, [this] { return placedStack(); });
-        m_failureNotice = new FailureNotice(this);
-        connect(m_hosted.get(), &HostedPresentation::resized, this, &Form1::followHost);
-        connect(m_hosted.get(), &HostedPresentation::gone, this, [this] {
-            qCDebug(lcLifecycle) << "the window Form1 draws into is gone";
-            this->endProgram();
-        });
-    } else {
-        connect(m_screenChanges, &ScreenChanges::primaryChanged, this, &Form1::followPrimaryScreen);
-    }
 }
 
 Form1::~Form1() = default;
@@ -88,75 +73,29 @@ void Form1::layOut()
 {
     // Each layout starts from the design, however often the screen changes.
     Element::setTop(*SSPanel1, kFrameDesignTop);
-    const ScreenTwips screen = screenTwips();
+    const ScreenTwips screen = m_presentation->screenTwips();
     SaverStack stack = placedStack();
     OffsetFrameForScreen(stack, screen);
     Element::setTop(*SSPanel1, stack.SSPanel1.top);
 
     Element::setLeft(*this, 0);
     Element::setTop(*this, 0);
-    maximise();
+    m_presentation->place();
 
     stack = placedStack();
     CentreAndStack(stack, screen);
     placeStack(stack);
 }
 
-void Form1::followPrimaryScreen()
-{
-    // The screen the stack was laid out for is no longer the primary, or gone: the saver moves
-    // to the new primary and is laid out for it once, as the load would have, so it stays whole.
-    qCDebug(lcLifecycle) << "Form1 follows the primary screen";
-    layOut();
-}
-
-void Form1::maximise()
-{
-    // Over the whole primary screen, panels and task bars included, as a saver must be; in a
-    // host, as the host's size decides.
-    if (m_hosted)
-        m_hosted->place();
-    else
-        Screen().coverWith(*this);
-}
-
-ScreenTwips Form1::screenTwips() const
-{
-    return m_hosted ? m_hosted->screenTwips() : PrimaryScreenTwips();
-}
-
-void Form1::followHost()
-{
-    qCDebug(lcLifecycle) << "Form1 follows its host's size" << m_hosted->host().size();
-    layOut();
-}
-
 void Form1::setVisible(bool visible)
 {
-    if (m_hosted)
-        m_hosted->setVisible(visible);
-    else
-        Window::setVisible(visible);
+    m_presentation->setVisible(visible);
 }
 
 void Form1::showEvent(QShowEvent *event)
 {
     Window::showEvent(event);
-    // In another program's window the pointer, the keyboard and the other screens are that
-    // program's business.
-    if (m_hosted)
-        return;
-    if (!m_shownBefore) {
-        m_shownBefore = true;
-        // As the desktop does when it starts a saver; every way out shows the pointer again.
-        const int count = ShowCursor(0);
-        qCDebug(lcLifecycle) << "Form1 shown: display count" << count;
-        m_moves->takeRestingPosition();
-        m_covers->show();
-    }
-    raise();
-    activateWindow();
-    setFocus(Qt::ActiveWindowFocusReason);
+    m_presentation->shown();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -166,7 +105,7 @@ void Form1::closeEvent(QCloseEvent *event)
     if (event->isAccepted()) {
         Timer1->setInterval(0);
         m_photoTicks->stop();
-        m_covers->close();
+        m_presentation->closed();
     }
 }
 
@@ -187,9 +126,9 @@ void Form1::mousePressEvent(QMouseEvent *)
 
 void Form1::Timer1_Timer()
 {
-    // The failure message runs its own event loop, in which ticks go on: while it is open
-    // they leave everything as it is, so messages never pile up.
-    if (!m_failureMessageOpen)
+    // A failure message may run its own event loop, in which ticks go on: while it waits for
+    // an answer they leave everything as it is, so messages never pile up.
+    if (!m_presentation->awaitsAnswer())
         m_photoTicks->tick();
 }
 
@@ -197,29 +136,14 @@ void Form1::showPhoto(const QImage &picture, const QString &caption)
 {
     Image1->setPicture(picture);
     panYear().setCaption(caption);
-    if (m_failureNotice)
-        m_failureNotice->hide();
+    m_presentation->failureOver();
 }
 
 void Form1::finishTick(PhotoTicks::Outcome outcome)
 {
     if (outcome == PhotoTicks::Outcome::Failed)
-        showFailure();
-    if (m_hosted)
-        m_hosted->refresh();
-}
-
-void Form1::showFailure()
-{
-    // Nobody can answer a message box while a daemon holds the keyboard: in its window the
-    // message is part of the picture, until a tick shows a photo again.
-    if (m_failureNotice) {
-        m_failureNotice->showMessage(kFailureTitle, kFailureText);
-        return;
-    }
-    m_failureMessageOpen = true;
-    const auto closed = qScopeGuard([this] { m_failureMessageOpen = false; });
-    MsgBox(kFailureText, kFailureTitle, this);
+        m_presentation->showFailure(kFailureTitle, kFailureText);
+    m_presentation->tickEnded();
 }
 
 void Form1::Form_KeyDown()
@@ -266,18 +190,18 @@ void Form1::Image1_MouseMove()
 
 void Form1::dismissBy(const char *handler)
 {
-    if (!ownsInput())
-        return;
-    qCDebug(lcLifecycle) << handler;
-    endProgram();
+    m_presentation->handleInput([this, handler] {
+        qCDebug(lcLifecycle) << handler;
+        endProgram();
+    });
 }
 
 void Form1::dismissOnFourthMove(const char *handlerAndCounter, qint16 &moveCount)
 {
-    if (!ownsInput())
-        return;
-    const bool ends = MoveEndsProgram(moveCount);
-    qCDebug(lcLifecycle) << handlerAndCounter << moveCount;
-    if (ends)
-        endProgram();
+    m_presentation->handleInput([this, handlerAndCounter, &moveCount] {
+        const bool ends = MoveEndsProgram(moveCount);
+        qCDebug(lcLifecycle) << handlerAndCounter << moveCount;
+        if (ends)
+            endProgram();
+    });
 }

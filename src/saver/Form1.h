@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/desktop/HostWindow.h"
 #include "platform/desktop/Window.h"
 #include "saver/Form1Design.h"
 #include "saver/PhotoTicks.h"
@@ -8,28 +7,22 @@
 
 #include <memory>
 
-class FailureNotice;
-class HostedPresentation;
-class ScreenChanges;
-class ScreenCovers;
+class Presentation;
 class SurfaceMoves;
 
-// The saver window: a black, frameless window over the whole primary screen showing the
-// photo frame SSPanel1 with the photograph Image1, the caption bar panYear under it and the
-// banner Image2 under that. Every other screen gets a black cover that is part of the
-// window's surface; should the primary screen change, the window moves to the new one.
-// Timer1 drives the photo cycle; keyboard and mouse input end the program through the
-// window's end action. The elements and their looks are set up as Form1Design designs them.
+// The saver window: a black, frameless window showing the photo frame SSPanel1 with the
+// photograph Image1, the caption bar panYear under it and the banner Image2 under that.
+// Timer1 drives the photo cycle; keyboard and mouse input, where it is the saver's, ends the
+// program through the window's end action. The elements and their looks are set up as
+// Form1Design designs them.
 class Form1 : public Window, private Form1Design
 {
     Q_OBJECT
 
 public:
-    // With a host, the window is drawn into that window of another program (a screen-saver
-    // daemon's) instead of over the screen: scaled down if the host is too small for it, with
-    // no window of its own besides, and leaving input to that program; it follows the host's
-    // size as it changes.
-    explicit Form1(EndAction endProgram, std::unique_ptr<HostWindow> host = {}, QWidget *parent = nullptr);
+    // Where the window draws (over the screen, into another program's window) and what that
+    // asks of it are the presentation's.
+    Form1(EndAction endProgram, std::unique_ptr<Presentation> presentation, QWidget *parent = nullptr);
     ~Form1() override;
 
     void setVisible(bool visible) override;
@@ -63,28 +56,17 @@ private:
     void Image1_MouseMove();
 
     void layOut();
-    ScreenTwips screenTwips() const;
-    void maximise();
-    void followHost();
     void showPhoto(const QImage &picture, const QString &caption);
     void finishTick(PhotoTicks::Outcome outcome);
-    void showFailure();
-    bool ownsInput() const { return !m_hosted; }
-    // A handler's input ends the program, when the window has the input to itself.
+    // A handler's input ends the program, when the input is the saver's.
     void dismissBy(const char *handler);
     // The move rule on the element's counter; the log names the handler and the counter.
     void dismissOnFourthMove(const char *handlerAndCounter, qint16 &moveCount);
-    void followPrimaryScreen();
 
-    ScreenCovers *m_covers = nullptr;
+    std::unique_ptr<Presentation> m_presentation;
     SurfaceMoves *m_moves = nullptr;
-    ScreenChanges *m_screenChanges = nullptr;
-    std::unique_ptr<HostedPresentation> m_hosted;
-    FailureNotice *m_failureNotice = nullptr;
     PhotoTicks *m_photoTicks = nullptr;
 
     qint16 m_formMoveCount = 0;
     qint16 m_image1MoveCount = 0;
-    bool m_failureMessageOpen = false;
-    bool m_shownBefore = false;
 };

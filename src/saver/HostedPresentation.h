@@ -1,14 +1,15 @@
 #pragma once
 
 #include "platform/desktop/HostWindow.h"
+#include "saver/Presentation.h"
 #include "saver/SaverLayout.h"
 
-#include <QObject>
 #include <QSize>
 
 #include <functional>
 #include <memory>
 
+class FailureNotice;
 class QWidget;
 class ScaledPreview;
 
@@ -26,34 +27,38 @@ HostedLayout hostedLayoutFor(const QSize &host, const SaverStack &stack, float t
 
 // The saver window drawn into a window of another program (a screen-saver daemon's) instead of
 // over the screen: embedded in it when it holds the stack, else shown through a ScaledPreview
-// inside it, and switched between the two as the host changes size. Owns the host.
-class HostedPresentation : public QObject
+// inside it, and switched between the two as the host changes size, with no window of its own
+// besides. Input is the host program's business, and a failure is told inside the picture (a
+// FailureNotice) until a photo shows again. Owns the host.
+class HostedPresentation : public Presentation
 {
     Q_OBJECT
 
 public:
-    // stack reads the window's stack as it stands, for each decision.
-    HostedPresentation(std::unique_ptr<HostWindow> host, QWidget &window, std::function<SaverStack()> stack);
+    explicit HostedPresentation(std::unique_ptr<HostWindow> host);
     ~HostedPresentation() override;
 
-    const HostWindow &host() const { return *m_host; }
+    void attach(QWidget &window, std::function<SaverStack()> stack) override;
+
     // The size the window is laid out for, as the host's size last heard decides.
     QSize windowSize() const;
     // The screen the window is laid out for: the host, each read taking its size as last heard,
     // at the primary screen's twips per pixel.
-    ScreenTwips screenTwips() const;
+    ScreenTwips screenTwips() const override;
     // Embeds the window or makes its preview, as the host's size decides, and sizes the window.
-    void place();
+    void place() override;
     // Shows or hides what is shown in the host: the window, or its preview.
-    void setVisible(bool visible);
-    // The window changed: a preview paints it afresh.
-    void refresh();
+    void setVisible(bool visible) override;
+    void shown() override {}
+    void closed() override {}
 
-signals:
-    // The host changed size and the window is placed for it; it is to be laid out again now,
-    // before a switch between preview and window shows the other.
-    void resized();
-    void gone();
+    void handleInput(const std::function<void()> &) const override {}
+
+    void showFailure(const QString &title, const QString &text) override;
+    void failureOver() override;
+    bool awaitsAnswer() const override { return false; }
+    // The window changed: a preview paints it afresh.
+    void tickEnded() override;
 
 private:
     HostedLayout layout() const;
@@ -61,8 +66,9 @@ private:
     void followHost();
 
     std::unique_ptr<HostWindow> m_host;
-    QWidget &m_window;
+    QWidget *m_window = nullptr;
     std::function<SaverStack()> m_stack;
     ScaledPreview *m_preview = nullptr;
+    FailureNotice *m_failureNotice = nullptr;
     bool m_embedded = false;
 };

@@ -5,11 +5,14 @@
 #include "platform/process/ProgramEnd.h"
 #include "platform/runtime/App.h"
 #include "saver/Form1.h"
+#include "saver/FullScreenPresentation.h"
+#include "saver/HostedPresentation.h"
 #include "settings/ProgramSettings.h"
 #include "settings_window/frmSSSettings.h"
 #include "startup/DesktopBackendChoice.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -17,15 +20,15 @@ constexpr int kSettingsModeStartMs = 1000;
 
 constexpr int kExitStatusNoWindow = 1;
 
-// The window of another program that saver mode draws into, or null for the full screen.
-std::unique_ptr<HostWindow> hostFor(const SaverTarget &target)
+// Where saver mode draws: over the full screen, or into a window of another program.
+std::unique_ptr<Presentation> presentationFor(const SaverTarget &target)
 {
     const std::unique_ptr<DesktopBackend> desktop = chosenDesktopBackend();
     QString why;
     std::unique_ptr<HostWindow> host;
     switch (target.kind) {
     case SaverTarget::Kind::FullScreen:
-        return nullptr;
+        return std::make_unique<FullScreenPresentation>();
     case SaverTarget::Kind::RootWindow:
         host = desktop->rootWindow(&why);
         break;
@@ -37,7 +40,7 @@ std::unique_ptr<HostWindow> hostFor(const SaverTarget &target)
         std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(why));
         TerminateProgram(kExitStatusNoWindow);
     }
-    return host;
+    return std::make_unique<HostedPresentation>(std::move(host));
 }
 
 } // namespace
@@ -59,7 +62,7 @@ void Main(const SaverTarget &target)
         auto *settings = new frmSSSettings(EndProgram);
         settings->showModeless();
     } else {
-        auto *saver = new Form1(EndProgram, hostFor(target));
+        auto *saver = new Form1(EndProgram, presentationFor(target));
         saver->showModeless();
         saver->panYear().setVisible(true);
     }

@@ -112,7 +112,8 @@ void TestHostedPresentation::aHostThatChangesSizeSwitchesAndKeepsWhatIsShown()
     QWidget window;
     auto host = std::make_unique<OwnHost>(QSize(200, 150));
     OwnHost &ownHost = *host;
-    HostedPresentation presentation(std::move(host), window, [] { return designStack(15.0f); });
+    HostedPresentation presentation(std::move(host));
+    presentation.attach(window, [] { return designStack(15.0f); });
     QSignalSpy resized(&presentation, &HostedPresentation::resized);
 
     presentation.place();

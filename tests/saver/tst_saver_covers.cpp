@@ -1,8 +1,8 @@
+#include "FullScreenForm1.h"
 #include "IsolatedUserDirs.h"
 #include "SaverSettings.h"
 #include "platform/controls/Panel3D.h"
 #include "platform/desktop/Geometry.h"
-#include "saver/Form1.h"
 
 #include <QApplication>
 #include <QJsonArray>
@@ -59,7 +59,7 @@ void TestSaverCovers::initTestCase()
 void TestSaverCovers::init()
 {
     m_ends = 0;
-    m_form = new Form1([this] { ++m_ends; });
+    m_form = new FullScreenForm1([this] { ++m_ends; });
 }
 
 void TestSaverCovers::cleanup()

@@ -1,9 +1,9 @@
+#include "FullScreenForm1.h"
 #include "IsolatedUserDirs.h"
 #include "SaverSettings.h"
 #include "platform/controls/ImageElement.h"
 #include "platform/controls/Panel3D.h"
 #include "platform/desktop/Timer.h"
-#include "saver/Form1.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -69,7 +69,7 @@ void TestSaverDismissal::initTestCase()
 void TestSaverDismissal::init()
 {
     m_ends = 0;
-    m_form = new Form1([this] { ++m_ends; });
+    m_form = new FullScreenForm1([this] { ++m_ends; });
 }
 
 void TestSaverDismissal::cleanup()

@@ -1,3 +1,4 @@
+#include "FullScreenForm1.h"
 #include "IsolatedUserDirs.h"
 #include "MessageBoxWatcher.h"
 #include "SaverSettings.h"
@@ -6,7 +7,6 @@
 #include "platform/controls/ImageElement.h"
 #include "platform/controls/Panel3D.h"
 #include "platform/desktop/Timer.h"
-#include "saver/Form1.h"
 
 #include <QCursor>
 #include <QDir>
@@ -106,7 +106,7 @@ void TestSaverPhotoCycle::cleanup()
 void TestSaverPhotoCycle::load(const QString &photoDir, const QString &interval)
 {
     StoreSaverSettings(interval, photoDir.isNull() ? std::nullopt : std::optional<QString>(photoDir));
-    m_form = new Form1([this] { ++m_ends; });
+    m_form = new FullScreenForm1([this] { ++m_ends; });
     m_form->showModeless();
 }
 

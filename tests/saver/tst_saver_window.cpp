@@ -1,3 +1,4 @@
+#include "FullScreenForm1.h"
 #include "IsolatedUserDirs.h"
 #include "SaverSettings.h"
 #include "TestPictures.h"
@@ -6,7 +7,6 @@
 #include "platform/desktop/Geometry.h"
 #include "platform/desktop/Timer.h"
 #include "platform/runtime/RuntimeError.h"
-#include "saver/Form1.h"
 #include "settings/ProgramSettings.h"
 
 #include <QApplication>
@@ -59,7 +59,7 @@ void TestSaverWindow::initTestCase()
 void TestSaverWindow::coversThePrimaryScreenAboveOtherWindows()
 {
     StoreSaverSettings(QStringLiteral("0"), std::nullopt);
-    Form1 form(kNoEnd);
+    FullScreenForm1 form(kNoEnd);
     form.showModeless();
     QVERIFY(QTest::qWaitForWindowActive(&form));
 
@@ -122,7 +122,7 @@ void TestSaverWindow::layoutForThisScreen()
     QVERIFY2(expected, "the test runs on one of the screens its table knows");
 
     StoreSaverSettings(QStringLiteral("0"), std::nullopt);
-    Form1 form(kNoEnd);
+    FullScreenForm1 form(kNoEnd);
     form.showModeless();
     form.panYear().setVisible(true);
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -161,7 +161,7 @@ void TestSaverWindow::layoutForThisScreen()
 void TestSaverWindow::designLook()
 {
     StoreSaverSettings(QStringLiteral("0"), std::nullopt);
-    Form1 form(kNoEnd);
+    FullScreenForm1 form(kNoEnd);
     form.showModeless();
 
     const auto &frame = child<Panel3D>(form, "SSPanel1");
@@ -217,7 +217,7 @@ void TestSaverWindow::interval()
     QFETCH(int, error);
 
     StoreSaverSettings(stored, std::nullopt);
-    Form1 form(kNoEnd);
+    FullScreenForm1 form(kNoEnd);
     try {
         form.showModeless();
         QCOMPARE(error, 0);
@@ -243,7 +243,7 @@ void TestSaverWindow::photoDirectory()
 {
     QFETCH(std::optional<QString>, stored);
     StoreSaverSettings(QStringLiteral("0"), stored);
-    Form1 form(kNoEnd);
+    FullScreenForm1 form(kNoEnd);
     form.showModeless();
     QTEST(PhotoDir, "expected");
 }
