@@ -14,7 +14,7 @@
 #include "saver/HostedPresentation.h"
 #include "saver/ScreenCovers.h"
 #include "saver/SurfaceMoves.h"
-#include "settings/Interval.h"
+#include "settings/NumberText.h"
 #include "settings/ProgramSettings.h"
 
 #include <QCloseEvent>

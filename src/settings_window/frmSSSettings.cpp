@@ -7,7 +7,7 @@
 #include "platform/controls/SpinButton.h"
 #include "platform/desktop/Geometry.h"
 #include "platform/desktop/MessageBox.h"
-#include "settings/Interval.h"
+#include "settings/IntervalCycle.h"
 #include "settings/ProgramSettings.h"
 #include "settings_window/SettingsHelp.h"
 
