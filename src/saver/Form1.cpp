@@ -2,8 +2,9 @@
 
 #include "platform/controls/ImageElement.h"
 #include "platform/controls/Panel3D.h"
-#include "platform/desktop/Geometry.h"
+#include "platform/desktop/ElementPlacement.h"
 #include "platform/desktop/MessageBox.h"
+#include "platform/desktop/Screen.h"
 #include "platform/desktop/ShowCursor.h"
 #include "platform/desktop/Timer.h"
 #include "platform/process/ProgramEnd.h"

@@ -1,4 +1,4 @@
-#include "platform/desktop/Geometry.h"
+#include "platform/desktop/ElementPlacement.h"
 
 #include <QWidget>
 #include <QtTest>
