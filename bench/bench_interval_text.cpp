@@ -4,7 +4,7 @@
 //   bench_interval_text [QtTest options, e.g. -iterations 1000]
 
 #include "platform/runtime/RuntimeError.h"
-#include "settings/Interval.h"
+#include "settings/NumberText.h"
 
 #include <QTest>
 

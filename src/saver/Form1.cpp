@@ -2,7 +2,7 @@
 
 #include "platform/controls/ImageElement.h"
 #include "platform/controls/Panel3D.h"
-#include "platform/desktop/Geometry.h"
+#include "platform/desktop/ElementPlacement.h"
 #include "platform/desktop/Timer.h"
 #include "platform/process/ProgramEnd.h"
 #include "platform/runtime/App.h"
@@ -10,7 +10,7 @@
 #include "saver/DismissalRules.h"
 #include "saver/Presentation.h"
 #include "saver/SurfaceMoves.h"
-#include "settings/Interval.h"
+#include "settings/NumberText.h"
 #include "settings/ProgramSettings.h"
 
 #include <QCloseEvent>

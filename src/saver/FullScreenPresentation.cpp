@@ -1,7 +1,7 @@
 #include "saver/FullScreenPresentation.h"
 
-#include "platform/desktop/Geometry.h"
 #include "platform/desktop/MessageBox.h"
+#include "platform/desktop/Screen.h"
 #include "platform/desktop/ShowCursor.h"
 #include "platform/runtime/App.h"
 #include "saver/ScreenCovers.h"

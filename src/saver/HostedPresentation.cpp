@@ -1,6 +1,7 @@
 #include "saver/HostedPresentation.h"
 
-#include "platform/desktop/Geometry.h"
+#include "platform/desktop/ElementPlacement.h"
+#include "platform/desktop/Screen.h"
 #include "platform/runtime/App.h"
 #include "saver/FailureNotice.h"
 #include "saver/ScaledPreview.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/pictures/LoadStop.h"
+#include "platform/pictures/PictureLoader.h"
 #include "platform/pictures/RenditionCache.h"
 #include "platform/runtime/RuntimeError.h"
 #include "saver/OneJobWorker.h"

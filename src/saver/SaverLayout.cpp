@@ -1,6 +1,6 @@
 #include "saver/SaverLayout.h"
 
-#include "platform/desktop/Geometry.h"
+#include "platform/desktop/Screen.h"
 #include "platform/runtime/RuntimeError.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/desktop/Geometry.h"
+#include "platform/desktop/Screen.h"
 
 #include <QObject>
 

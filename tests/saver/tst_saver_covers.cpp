@@ -2,7 +2,7 @@
 #include "IsolatedUserDirs.h"
 #include "SaverSettings.h"
 #include "platform/controls/Panel3D.h"
-#include "platform/desktop/Geometry.h"
+#include "platform/desktop/ElementPlacement.h"
 
 #include <QApplication>
 #include <QJsonArray>

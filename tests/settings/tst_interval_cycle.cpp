@@ -1,5 +1,5 @@
 #include "platform/runtime/RuntimeError.h"
-#include "settings/Interval.h"
+#include "settings/IntervalCycle.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "settings/Interval.h"
+#include "settings/NumberText.h"
 
 #include <QLocale>
 #include <QTest>

@@ -2,7 +2,8 @@
 #include "ProgramProcess.h"
 #include "SettingsProbeClient.h"
 #include "XDoTool.h"
-#include "platform/desktop/Geometry.h"
+#include "platform/desktop/ElementPlacement.h"
+#include "platform/desktop/Screen.h"
 
 #include <QFile>
 #include <QtTest>

@@ -5,7 +5,7 @@
 #include "ReadableName.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RuntimeError.h"
-#include "settings/Interval.h"
+#include "settings/IntervalCycle.h"
 #include "settings/ProgramSettings.h"
 #include "settings/store/SettingsStore.h"
 

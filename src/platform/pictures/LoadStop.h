@@ -5,10 +5,6 @@
 #include <atomic>
 #include <chrono>
 
-// How long a photo's decode may take before it counts as one that cannot be shown: far
-// above any honest photo's (a 24-megapixel one takes a tenth of a second).
-inline constexpr std::chrono::seconds kPictureLoadTimeLimit{5};
-
 // Ends a picture load early: when another thread asks it to, or when the load has run for
 // longer than its time limit. A stopped load sees its file end, so whatever the decoder is
 // doing it runs out of data and returns soon; the load then raises.

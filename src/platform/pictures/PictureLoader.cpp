@@ -1,6 +1,7 @@
 #include "platform/pictures/PictureLoader.h"
 
 #include "platform/files/FileName.h"
+#include "platform/pictures/JpegDecodeCost.h"
 #include "platform/pictures/JpegStructure.h"
 #include "platform/pictures/LoadStop.h"
 #include "platform/runtime/RuntimeError.h"
@@ -68,57 +69,6 @@ void openRegularFile(QFile &file, const QString &path)
         ::close(fd);
         raiseNotFound(path, file.errorString());
     }
-}
-
-// Qt decodes a JPEG to 32-bit pixels (grey ones to 8-bit; counted as 32 all the same).
-constexpr qint64 kBytesPerPixel = 4;
-// Qt keeps a comment ahead of the frame about five times over (the decoder's copy, the text
-// and its key), Exif and ICC segments about twice: measured, and rounded up.
-constexpr qint64 kKeptSegmentCost = 5;
-
-int ceilDivide(qint64 value, qint64 divisor)
-{
-    return int((value + divisor - 1) / divisor);
-}
-
-qint64 pixelBytes(const QSize &size)
-{
-    return qint64(size.width()) * size.height() * kBytesPerPixel;
-}
-
-// The size to ask Qt's JPEG reader for. It decodes at 1/8, 1/4 or 1/2 of the stored size,
-// the smallest scale that still covers the size asked for (else in full), and scales smoothly
-// from there. Asked for a reduced size itself, it takes the next smaller scale where that comes
-// within 1/16 of the shown size each way: a 24-megapixel photo shown 777 pixels wide is decoded
-// at 750 rather than 1500, a sixth less work for a difference nobody sees; the last step to the
-// shown size is then ours. The size is the one libjpeg gives for the scale (rounded up) where
-// Qt's own choice of scale, by whole quotients, still comes to it.
-QSize jpegDecodeSize(const QSize &stored, const QSize &shown)
-{
-    // An empty stored size leaves nothing to reduce (and would divide by 0 below).
-    if (stored.isEmpty() || shown.isEmpty())
-        return stored;
-    for (const int denominator : {8, 4, 2}) {
-        const QSize rounded(ceilDivide(stored.width(), denominator), ceilDivide(stored.height(), denominator));
-        const QSize reduced =
-            stored.width() / rounded.width() >= denominator && stored.height() / rounded.height() >= denominator
-            ? rounded
-            : QSize(stored.width() / denominator, stored.height() / denominator);
-        if (qint64(reduced.width()) * 16 >= qint64(shown.width()) * 15
-            && qint64(reduced.height()) * 16 >= qint64(shown.height()) * 15)
-            return reduced;
-    }
-    return stored;
-}
-
-// The peak memory of decoding the JPEG to scaled (its stored size when invalid): the whole
-// image's coefficients where the decoder holds them, the picture at the reduced size, its
-// scaled and turned copies, and the segments the decoder keeps.
-qint64 jpegDecodeBytes(const JpegStructure &jpeg, const QSize &stored, const QSize &scaled)
-{
-    const QSize shown = scaled.isValid() && !scaled.isEmpty() ? scaled : stored;
-    return wholeImageCoefficientBytes(jpeg) + pixelBytes(jpegDecodeSize(stored, scaled)) + 2 * pixelBytes(shown)
-        + kKeptSegmentCost * jpeg.keptSegmentBytes;
 }
 
 // A JPEG is walked before Qt reads any of it: how it is coded decides the memory its

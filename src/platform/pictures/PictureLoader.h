@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+#include <chrono>
+
 class LoadStop;
 
 // Picture loading for an image element that stretches its picture over shownSize device
@@ -27,6 +29,10 @@ QImage LoadPicture(const QString &path, const QSize &shownSize);
 // The same load, ended early by stop: then it raises RuntimeError(InvalidPicture) saying that
 // the load was stopped or took longer than the time limit, whatever the file holds.
 QImage LoadPicture(const QString &path, const QSize &shownSize, const LoadStop &stop);
+
+// How long a photo's decode may take before it counts as one that cannot be shown: far
+// above any honest photo's (a 24-megapixel one takes a tenth of a second).
+inline constexpr std::chrono::seconds kPictureLoadTimeLimit{5};
 
 // Well above any camera photo (a 60-megapixel sensor gives 9504 × 6336 pixels).
 inline constexpr qint64 kMaxPicturePixels = qint64(64) * 1024 * 1024;

@@ -1,10 +1,10 @@
-#include "platform/desktop/Geometry.h"
+#include "platform/desktop/ElementPlacement.h"
 
 #include <QWidget>
 #include <QtTest>
 
 // Twips on the pixel grid, and elements placed in twips.
-class TestGeometry : public QObject
+class TestElementPlacement : public QObject
 {
     Q_OBJECT
 
@@ -15,7 +15,7 @@ private slots:
     void elementInsidePanelMovesWithIt();
 };
 
-void TestGeometry::pixelGridKeepsEdgesTogether_data()
+void TestElementPlacement::pixelGridKeepsEdgesTogether_data()
 {
     QTest::addColumn<QRectF>("twips");
     QTest::addColumn<float>("twipsPerPixel");
@@ -30,7 +30,7 @@ void TestGeometry::pixelGridKeepsEdgesTogether_data()
     QTest::newRow("next button") << QRectF(2160, 3720, 1815, 375) << 15.0f << QRect(144, 248, 121, 25);
 }
 
-void TestGeometry::pixelGridKeepsEdgesTogether()
+void TestElementPlacement::pixelGridKeepsEdgesTogether()
 {
     QFETCH(QRectF, twips);
     QFETCH(float, twipsPerPixel);
@@ -38,7 +38,7 @@ void TestGeometry::pixelGridKeepsEdgesTogether()
     QCOMPARE(PixelRectFromTwips(twips, twipsPerPixel), pixels);
 }
 
-void TestGeometry::elementKeepsFractionalTwips()
+void TestElementPlacement::elementKeepsFractionalTwips()
 {
     QWidget window;
     QWidget element(&window);
@@ -53,7 +53,7 @@ void TestGeometry::elementKeepsFractionalTwips()
     QCOMPARE(Element::Top(element), 9560.0f);
 }
 
-void TestGeometry::elementInsidePanelMovesWithIt()
+void TestElementPlacement::elementInsidePanelMovesWithIt()
 {
     QWidget window;
     window.resize(1024, 768);
@@ -66,5 +66,5 @@ void TestGeometry::elementInsidePanelMovesWithIt()
     QCOMPARE(inner.mapTo(&window, QPoint(0, 0)), QPoint(0, 1400 / 15 + 8));
 }
 
-QTEST_MAIN(TestGeometry)
-#include "tst_geometry.moc"
+QTEST_MAIN(TestElementPlacement)
+#include "tst_element_placement.moc"

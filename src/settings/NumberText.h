@@ -3,8 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
-// The interval between photographs: as the settings store keeps it (seconds as text), and as
-// the settings window steps it (milliseconds along a cycle of sixteen values).
+// Numbers as the settings store keeps them: the stored interval read from its text, and a
+// number written back as plain text.
 
 // The stored "Interval" text as a whole number, in the forms the original desktop's number
 // conversion read, the same in every locale:
@@ -23,17 +23,3 @@ qint32 IntervalFromText(const QString &text);
 // whole numbers (60 -> "60"), otherwise the shortest decimal that reads back as the same double,
 // with '.' (1.5 -> "1.5"). Magnitudes from 1e-4 up to 1e15 are never written in exponent form.
 QString NumberText(double value);
-
-// The settings window's cycle of sixteen intervals, in milliseconds: 1 to 5 seconds in
-// steps of one second, then 5 to 60 seconds in steps of five, wrapping at both ends.
-// Raises RuntimeError(Overflow) when a step would leave the 32-bit range.
-qint32 IntervalStepDown(qint32 intervalMs);
-qint32 IntervalStepUp(qint32 intervalMs);
-
-// An interval in milliseconds as whole or fractional seconds in plain number text,
-// for example 15000 -> "15": the text the settings window saves.
-QString IntervalSecondsText(qint32 intervalMs);
-
-// The interval panel's caption after a step: the seconds followed by " Seconds", the
-// plural for one second too.
-QString IntervalCaption(qint32 intervalMs);

@@ -1,4 +1,4 @@
-#include "settings/Interval.h"
+#include "settings/NumberText.h"
 
 #include "platform/runtime/RuntimeError.h"
 
@@ -12,9 +12,6 @@
 #include <system_error>
 
 namespace {
-
-constexpr qint32 kLargeStepMs = 5000;
-constexpr double kMillisecondsPerSecond = 1000.0;
 
 bool isBlank(QChar c)
 {
@@ -266,52 +263,4 @@ QString NumberText(double value)
     const std::to_chars_result result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format);
     Q_ASSERT(result.ec == std::errc());
     return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
-}
-
-// The tests run in this order and the first match wins, so 10000 goes down by the
-// general rule to 5000 rather than taking the one-second rows.
-qint32 IntervalStepDown(qint32 intervalMs)
-{
-    switch (intervalMs) {
-    case 1000:
-        return 60000;
-    case 5000:
-        return 4000;
-    case 4000:
-        return 3000;
-    case 3000:
-        return 2000;
-    case 2000:
-        return 1000;
-    default:
-        return CheckedAdd(intervalMs, -kLargeStepMs, QStringLiteral("SpinInterval_Down"));
-    }
-}
-
-qint32 IntervalStepUp(qint32 intervalMs)
-{
-    switch (intervalMs) {
-    case 60000:
-        return 1000;
-    case 1000:
-        return 2000;
-    case 2000:
-        return 3000;
-    case 3000:
-        return 4000;
-    case 4000:
-        return 5000;
-    default:
-        return CheckedAdd(intervalMs, kLargeStepMs, QStringLiteral("SpinInterval_Up"));
-    }
-}
-
-QString IntervalSecondsText(qint32 intervalMs)
-{
-    return NumberText(static_cast<double>(intervalMs) / kMillisecondsPerSecond);
-}
-
-QString IntervalCaption(qint32 intervalMs)
-{
-    return IntervalSecondsText(intervalMs) + QStringLiteral(" Seconds");
 }
