@@ -4,6 +4,7 @@
 #include "platform/files/FileIdentity.h"
 #include "platform/files/FileName.h"
 #include "platform/files/FileOwner.h"
+#include "platform/files/PrivateFolder.h"
 #include "platform/pictures/LoadStop.h"
 #include "platform/runtime/App.h"
 
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -96,41 +98,36 @@ void reportUnusable(std::atomic<bool> &reported, const QString &folder, const QS
     std::fprintf(stderr, "Dravik2001: %s.\n", line.toLocal8Bit().constData());
 }
 
-// The folder, opened without following a link, when it is the user's alone; -1 otherwise
-// (root too leaves a folder it gave to a user alone). A folder that is not there yet is made only to store into it.
-int openFolder(const QString &folder, bool create, std::atomic<bool> &reported)
+// The folder when it is the user's private folder; nothing open otherwise. A folder that is
+// not there yet is made only to store into it.
+FileDescriptor openFolder(const QString &folder, bool create, std::atomic<bool> &reported)
 {
     const std::optional<QByteArray> name = FileName::toBytes(folder);
     if (!name || name->isEmpty()) {
         reportUnusable(reported, folder, QStringLiteral("no such path"));
-        return -1;
+        return FileDescriptor();
     }
     if (create)
         makeFolder(*name);
-    const int fd = ::open(name->constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        struct stat info;
-        if (::lstat(name->constData(), &info) == 0 && S_ISLNK(info.st_mode))
-            reportUnusable(reported, folder, QStringLiteral("it is a symbolic link"));
-        else if (error != ENOENT || create)
-            reportUnusable(reported, folder, qt_error_string(error));
-        return -1;
+    PrivateFolder opened = OpenPrivateFolder(*name);
+    switch (opened.fault) {
+    case FolderFault::None:
+        break;
+    case FolderFault::NotOpened:
+        if (opened.error != ENOENT || create)
+            reportUnusable(reported, folder, qt_error_string(opened.error));
+        break;
+    case FolderFault::SymbolicLink:
+        reportUnusable(reported, folder, QStringLiteral("it is a symbolic link"));
+        break;
+    case FolderFault::OtherOwner:
+        reportUnusable(reported, folder, QStringLiteral("it belongs to another user"));
+        break;
+    case FolderFault::OpenToOthers:
+        reportUnusable(reported, folder, QStringLiteral("other users have access to it"));
+        break;
     }
-    struct stat info;
-    QString refusal;
-    if (::fstat(fd, &info) != 0)
-        refusal = qt_error_string(errno);
-    else if (info.st_uid != ::geteuid())
-        refusal = QStringLiteral("it belongs to another user");
-    else if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0)
-        refusal = QStringLiteral("other users have access to it");
-    if (!refusal.isEmpty()) {
-        ::close(fd);
-        reportUnusable(reported, folder, refusal);
-        return -1;
-    }
-    return fd;
+    return std::move(opened.fd);
 }
 
 struct Listed
