@@ -4,12 +4,11 @@
 #include "platform/desktop/HostWindow.h"
 #include "platform/process/ProgramEnd.h"
 #include "platform/runtime/App.h"
+#include "platform/runtime/Warning.h"
 #include "saver/Form1.h"
 #include "settings/ProgramSettings.h"
 #include "settings_window/frmSSSettings.h"
 #include "startup/DesktopBackendChoice.h"
-
-#include <cstdio>
 
 namespace {
 
@@ -34,7 +33,7 @@ std::unique_ptr<HostWindow> hostFor(const SaverTarget &target)
         break;
     }
     if (!host) {
-        std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(why));
+        Warn(why + u'.');
         TerminateProgram(kExitStatusNoWindow);
     }
     return host;

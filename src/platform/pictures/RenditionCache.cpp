@@ -7,6 +7,7 @@
 #include "platform/files/PrivateFolder.h"
 #include "platform/pictures/LoadStop.h"
 #include "platform/runtime/App.h"
+#include "platform/runtime/Warning.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <utility>
@@ -93,9 +93,8 @@ void reportUnusable(std::atomic<bool> &reported, const QString &folder, const QS
 {
     if (reported.exchange(true))
         return;
-    const QString line = QStringLiteral("photos are decoded each time: the cache folder \"%1\" is not used (%2)")
-                             .arg(FileName::forDisplay(folder), reason);
-    std::fprintf(stderr, "Dravik2001: %s.\n", line.toLocal8Bit().constData());
+    Warn(QStringLiteral("photos are decoded each time: the cache folder \"%1\" is not used (%2).")
+             .arg(FileName::forDisplay(folder), reason));
 }
 
 // The folder when it is the user's private folder; nothing open otherwise. A folder that is

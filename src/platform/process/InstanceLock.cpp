@@ -1,12 +1,12 @@
 #include "platform/process/InstanceLock.h"
 
 #include "platform/files/PrivateFolder.h"
+#include "platform/runtime/Warning.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
@@ -19,8 +19,8 @@ const char kLockFileName[] = "Dravik2001.lock";
 
 void warnRunningAlone(const QString &path, const char *reason)
 {
-    std::fprintf(stderr, "Dravik2001: cannot create the instance lock %s (%s); running as if alone.\n",
-                 qPrintable(path), reason);
+    Warn(QStringLiteral("cannot create the instance lock %1 (%2); running as if alone.")
+             .arg(path, QString::fromLocal8Bit(reason)));
 }
 
 QString userName()
@@ -117,7 +117,7 @@ InstanceLock::InstanceLock(const QString &runtimeDirectory)
         // The process id in the file is for people looking at it; the lock is what counts.
         const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
         if (::ftruncate(m_fd, 0) != 0 || ::write(m_fd, pid.constData(), static_cast<size_t>(pid.size())) < 0)
-            std::fprintf(stderr, "Dravik2001: cannot write %s: %s\n", qPrintable(path), std::strerror(errno));
+            Warn(QStringLiteral("cannot write %1: %2").arg(path, qt_error_string(errno)));
         return;
     }
     const int error = errno;
