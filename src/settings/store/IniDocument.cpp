@@ -36,6 +36,7 @@ qsizetype lineBreakLength(QByteArrayView bytes)
 IniDocument::IniDocument(const QByteArray &contents)
 {
     QByteArrayView rest(contents);
+    // UTF-16 is refused rather than read: QSettings finds nothing in it either.
     if (rest.startsWith(kUtf16LittleEndianMark) || rest.startsWith(kUtf16BigEndianMark)) {
         m_error = QStringLiteral("it is UTF-16 text, which is not read; save it as UTF-8");
         return;
@@ -81,6 +82,8 @@ bool IniDocument::readLine(Line &line)
     const QStringView content = WithoutBlanks(text);
     if (content.isEmpty() || isComment(content))
         return true;
+    // A section line without its ], or with more than a comment after it, is stray but still
+    // starts the section named up to the ] (or the line's end), as QSettings reads it.
     if (content.startsWith(u'[')) {
         const qsizetype close = content.indexOf(u']');
         line.kind = Line::Kind::Section;
