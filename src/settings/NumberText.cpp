@@ -1,5 +1,6 @@
 #include "settings/NumberText.h"
 
+#include "platform/runtime/Blanks.h"
 #include "platform/runtime/RuntimeError.h"
 
 #include <QStringView>
@@ -12,11 +13,6 @@
 #include <system_error>
 
 namespace {
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
 
 bool isDigit(QChar c)
 {
@@ -36,15 +32,6 @@ bool isDigit(QChar c)
 [[noreturn]] void raiseOutOfRange(const QString &text)
 {
     raise(RuntimeError::Overflow, text, QStringLiteral("is out of range"));
-}
-
-QStringView withoutSurroundingBlanks(QStringView text)
-{
-    while (!text.isEmpty() && isBlank(text.front()))
-        text = text.sliced(1);
-    while (!text.isEmpty() && isBlank(text.back()))
-        text.chop(1);
-    return text;
 }
 
 // Reads one character at a time from the front of a text.
@@ -243,7 +230,7 @@ qint32 fromDecimalText(QStringView number, const QString &text)
 
 qint32 IntervalFromText(const QString &text)
 {
-    const QStringView number = withoutSurroundingBlanks(text);
+    const QStringView number = WithoutBlanks(text);
     if (number.startsWith(u'&'))
         return fromRadixText(number, text);
     return fromDecimalText(number, text);

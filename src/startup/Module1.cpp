@@ -4,6 +4,7 @@
 #include "platform/desktop/HostWindow.h"
 #include "platform/process/ProgramEnd.h"
 #include "platform/runtime/App.h"
+#include "platform/runtime/Warning.h"
 #include "saver/Form1.h"
 #include "saver/FullScreenPresentation.h"
 #include "saver/HostedPresentation.h"
@@ -11,7 +12,6 @@
 #include "settings_window/frmSSSettings.h"
 #include "startup/DesktopBackendChoice.h"
 
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -37,7 +37,7 @@ std::unique_ptr<Presentation> presentationFor(const SaverTarget &target)
         break;
     }
     if (!host) {
-        std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(why));
+        Warn(why + u'.');
         TerminateProgram(kExitStatusNoWindow);
     }
     return std::make_unique<HostedPresentation>(std::move(host));

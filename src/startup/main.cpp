@@ -7,11 +7,11 @@
 #include "platform/process/TerminationSignals.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RuntimeError.h"
+#include "platform/runtime/Warning.h"
 #include "startup/DesktopBackendChoice.h"
 #include "startup/Module1.h"
 #include "startup/SaverTarget.h"
 
-#include <cstdio>
 #include <optional>
 
 namespace {
@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     const SaverTarget requested =
         IsSettingsMode(commandLine) ? SaverTarget() : SaverTargetFrom(App::argumentsFrom(argc, argv), daemonWindow());
     if (!requested.warning.isEmpty())
-        std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(requested.warning));
+        Warn(requested.warning + u'.');
     KeepFromStartingASessionBus();
     preferX11ForWindowsOfOtherPrograms(requested);
     DesktopConnectionWatch desktopConnection;
@@ -44,7 +44,7 @@ int main(int argc, char **argv)
         return 1;
     const SaverTarget target = targetOnThisDesktop(requested);
     if (!target.warning.isEmpty() && target.warning != requested.warning)
-        std::fprintf(stderr, "Dravik2001: %s.\n", qPrintable(target.warning));
+        Warn(target.warning + u'.');
     // A daemon runs a copy per monitor and one for its preview, on purpose; a full-screen
     // saver runs once.
     std::optional<InstanceLock> instanceLock;

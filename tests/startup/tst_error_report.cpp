@@ -46,6 +46,8 @@ void TestErrorReport::badStoredIntervalIsReported()
     ProgramProcess program(dirs.environment());
     QVERIFY(program.start());
     QVERIFY2(program.waitForStderr(error), qPrintable(program.standardError()));
+    QVERIFY2(program.standardError().startsWith(QStringLiteral("Dravik2001: Run-time error '")),
+             qPrintable(program.standardError()));
 
     const QString box = XDoTool::waitForWindow(kApplicationTitle);
     QVERIFY2(!box.isEmpty(),

@@ -1,5 +1,7 @@
 #include "DaemonProgramsList.h"
 
+#include "platform/runtime/Blanks.h"
+
 #include <QList>
 
 #include <optional>
@@ -40,14 +42,9 @@ struct List
     QList<Entry> entries;
 };
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 qsizetype skipBlanks(const QByteArray &text, qsizetype from, qsizetype end)
 {
-    while (from < end && isBlank(text.at(from)))
+    while (from < end && IsBlank(text.at(from)))
         ++from;
     return from;
 }
@@ -105,7 +102,7 @@ std::optional<Entry> parseEntry(const QByteArray &text, qsizetype lineBegin, qsi
         at = skipBlanks(text, at + 1, end);
     }
     qsizetype wordEnd = at;
-    while (wordEnd < end && !isBlank(text.at(wordEnd)))
+    while (wordEnd < end && !IsBlank(text.at(wordEnd)))
         ++wordEnd;
     if (wordEnd - at > 1 && text.at(wordEnd - 1) == ':') {
         entry.visual = text.mid(at, wordEnd - at);
@@ -161,7 +158,7 @@ QList<List> programsLists(const QByteArray &text)
 bool namesSaver(const Entry &entry)
 {
     qsizetype programEnd = 0;
-    while (programEnd < entry.command.size() && !isBlank(entry.command.at(programEnd)))
+    while (programEnd < entry.command.size() && !IsBlank(entry.command.at(programEnd)))
         ++programEnd;
     const QByteArray program = entry.command.left(programEnd);
     return program.mid(program.lastIndexOf('/') + 1) == kProgramName;

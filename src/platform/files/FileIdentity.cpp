@@ -8,12 +8,12 @@ namespace {
 
 constexpr qint64 kNanosecondsPerSecond = 1000000000;
 
-qint64 nanoseconds(const timespec &time)
+} // namespace
+
+qint64 Nanoseconds(const timespec &time)
 {
     return qint64(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
 }
-
-} // namespace
 
 std::optional<FileIdentity> IdentityOfFile(const QString &path)
 {
@@ -21,6 +21,6 @@ std::optional<FileIdentity> IdentityOfFile(const QString &path)
     struct stat info;
     if (!name || ::stat(name->constData(), &info) != 0)
         return std::nullopt;
-    return FileIdentity{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size), nanoseconds(info.st_mtim),
-                        nanoseconds(info.st_ctim)};
+    return FileIdentity{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size), Nanoseconds(info.st_mtim),
+                        Nanoseconds(info.st_ctim)};
 }

@@ -1,10 +1,13 @@
 #include "platform/pictures/RenditionCache.h"
 
+#include "platform/files/FileDescriptor.h"
 #include "platform/files/FileIdentity.h"
 #include "platform/files/FileName.h"
 #include "platform/files/FileOwner.h"
+#include "platform/files/PrivateFolder.h"
 #include "platform/pictures/LoadStop.h"
 #include "platform/runtime/App.h"
+#include "platform/runtime/Warning.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -15,9 +18,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -27,8 +30,6 @@
 
 namespace {
 
-// Reads in steps of this size, so that a stop is seen between them.
-constexpr qint64 kReadStep = qint64(1) << 20;
 constexpr qint64 kNanosecondsPerSecond = 1000000000;
 constexpr qint64 kDayNs = qint64(24) * 3600 * kNanosecondsPerSecond;
 // A file being written by another copy is this young; one older was left by a copy that died.
@@ -37,25 +38,6 @@ constexpr qint64 kAbandonedNewEntryNs = qint64(3600) * kNanosecondsPerSecond;
 constexpr qint64 kFreeShareKept = 20;
 const QByteArray kEntrySuffix = QByteArrayLiteral(".rendition");
 const QByteArray kNewEntryPrefix = QByteArrayLiteral(".new-");
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-
-    int get() const { return m_fd; }
-    bool isOpen() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 // The key's hash names the entry; the entry holds the key itself, so two keys of one hash
 // only cost each other their entry.
@@ -70,46 +52,11 @@ QByteArray entryName(const RenditionKey &key, const QByteArray &path)
     return hash.result().toHex() + kEntrySuffix;
 }
 
-bool readFully(int fd, char *data, qint64 length, const LoadStop *stop)
-{
-    while (length > 0) {
-        if (stop && stop->reached())
-            return false;
-        const ssize_t got = ::read(fd, data, size_t(std::min(length, kReadStep)));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        data += got;
-        length -= got;
-    }
-    return true;
-}
-
-bool writeFully(int fd, const char *data, qint64 length)
-{
-    while (length > 0) {
-        const ssize_t written = ::write(fd, data, size_t(length));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        length -= written;
-    }
-    return true;
-}
-
-qint64 nanoseconds(const timespec &time)
-{
-    return qint64(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
-}
-
 qint64 nowNs()
 {
     timespec now;
     ::clock_gettime(CLOCK_REALTIME, &now);
-    return nanoseconds(now);
+    return Nanoseconds(now);
 }
 
 // The folder and its missing parents, made private as the user's base directories are to
@@ -122,7 +69,7 @@ void makeFolder(const QByteArray &folder)
         const QByteArray made = slash < 0 ? folder : folder.left(slash);
         if (::mkdir(made.constData(), 0700) != 0 || ::geteuid() != 0)
             continue;
-        const Descriptor fd(::open(made.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        const FileDescriptor fd(::open(made.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         const QByteArray parent = made.left(made.lastIndexOf('/'));
         if (fd.isOpen())
             KeepOwnerOf(FileName::fromBytes(parent.isEmpty() ? QByteArrayLiteral("/") : parent), fd.get());
@@ -146,46 +93,40 @@ void reportUnusable(std::atomic<bool> &reported, const QString &folder, const QS
 {
     if (reported.exchange(true))
         return;
-    const QString line = QStringLiteral("photos are decoded each time: the cache folder \"%1\" is not used (%2)")
-                             .arg(FileName::forDisplay(folder), reason);
-    std::fprintf(stderr, "Dravik2001: %s.\n", line.toLocal8Bit().constData());
+    Warn(QStringLiteral("photos are decoded each time: the cache folder \"%1\" is not used (%2).")
+             .arg(FileName::forDisplay(folder), reason));
 }
 
-// The folder, opened without following a link, when it is the user's alone; -1 otherwise
-// (root too leaves a folder it gave to a user alone). A folder that is not there yet is made only to store into it.
-int openFolder(const QString &folder, bool create, std::atomic<bool> &reported)
+// The folder when it is the user's private folder; nothing open otherwise. A folder that is
+// not there yet is made only to store into it.
+FileDescriptor openFolder(const QString &folder, bool create, std::atomic<bool> &reported)
 {
     const std::optional<QByteArray> name = FileName::toBytes(folder);
     if (!name || name->isEmpty()) {
         reportUnusable(reported, folder, QStringLiteral("no such path"));
-        return -1;
+        return FileDescriptor();
     }
     if (create)
         makeFolder(*name);
-    const int fd = ::open(name->constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        struct stat info;
-        if (::lstat(name->constData(), &info) == 0 && S_ISLNK(info.st_mode))
-            reportUnusable(reported, folder, QStringLiteral("it is a symbolic link"));
-        else if (error != ENOENT || create)
-            reportUnusable(reported, folder, qt_error_string(error));
-        return -1;
+    PrivateFolder opened = OpenPrivateFolder(*name);
+    switch (opened.fault) {
+    case FolderFault::None:
+        break;
+    case FolderFault::NotOpened:
+        if (opened.error != ENOENT || create)
+            reportUnusable(reported, folder, qt_error_string(opened.error));
+        break;
+    case FolderFault::SymbolicLink:
+        reportUnusable(reported, folder, QStringLiteral("it is a symbolic link"));
+        break;
+    case FolderFault::OtherOwner:
+        reportUnusable(reported, folder, QStringLiteral("it belongs to another user"));
+        break;
+    case FolderFault::OpenToOthers:
+        reportUnusable(reported, folder, QStringLiteral("other users have access to it"));
+        break;
     }
-    struct stat info;
-    QString refusal;
-    if (::fstat(fd, &info) != 0)
-        refusal = qt_error_string(errno);
-    else if (info.st_uid != ::geteuid())
-        refusal = QStringLiteral("it belongs to another user");
-    else if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0)
-        refusal = QStringLiteral("other users have access to it");
-    if (!refusal.isEmpty()) {
-        ::close(fd);
-        reportUnusable(reported, folder, refusal);
-        return -1;
-    }
-    return fd;
+    return std::move(opened.fd);
 }
 
 struct Listed
@@ -209,7 +150,7 @@ QList<Listed> listFolder(int folder)
     while (const dirent *item = ::readdir(directory)) {
         struct stat info;
         if (::fstatat(folder, item->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
-            listed.append({QByteArray(item->d_name), qint64(info.st_size), nanoseconds(info.st_mtim)});
+            listed.append({QByteArray(item->d_name), qint64(info.st_size), Nanoseconds(info.st_mtim)});
     }
     ::closedir(directory);
     return listed;
@@ -232,12 +173,12 @@ bool isStale(int folder, const Listed &file, qint64 now, qint64 unusedNs)
         return now - file.modifiedNs > kAbandonedNewEntryNs;
     if (now - file.modifiedNs > unusedNs || file.modifiedNs - now > kDayNs)
         return true;
-    const Descriptor fd(
+    const FileDescriptor fd(
         ::openat(folder, file.name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.isOpen())
         return false;
     QByteArray head(std::min(file.size, RenditionEntrySourceBytes()), Qt::Uninitialized);
-    if (!readFully(fd.get(), head.data(), head.size(), nullptr))
+    if (!ReadFully(fd.get(), head.data(), head.size()))
         return true;
     const std::optional<RenditionSource> source = RenditionSourceOfEntry(head);
     return !source || IdentityOfFile(FileName::fromBytes(source->path)) != source->identity;
@@ -287,23 +228,23 @@ std::optional<QImage> RenditionCache::lookUp(const RenditionKey &key, const Load
     const std::optional<QByteArray> path = FileName::toBytes(key.sourcePath);
     if (!path)
         return std::nullopt;
-    const Descriptor folder(openFolder(m_folder, false, m_run->reported));
+    const FileDescriptor folder(openFolder(m_folder, false, m_run->reported));
     if (!folder.isOpen())
         return std::nullopt;
     // Not blocking: a FIFO put in place of an entry must not hold up the decode worker.
-    const Descriptor file(::openat(folder.get(), entryName(key, *path).constData(),
-                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const FileDescriptor file(::openat(folder.get(), entryName(key, *path).constData(),
+                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info;
     if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)
         || qint64(info.st_size) > RenditionEntryMaxSize(key))
         return std::nullopt;
     QByteArray entry(qsizetype(info.st_size), Qt::Uninitialized);
-    if (!readFully(file.get(), entry.data(), entry.size(), &stop))
+    if (!ReadFully(file.get(), entry.data(), entry.size(), [&stop] { return stop.reached(); }))
         return std::nullopt;
     std::optional<QImage> picture = RenditionFromEntry(entry, key);
     // Still used: said at most once a day, so that a warm run writes next to nothing.
     const qint64 now = nowNs();
-    if (picture && std::abs(now - nanoseconds(info.st_mtim)) > kDayNs)
+    if (picture && std::abs(now - Nanoseconds(info.st_mtim)) > kDayNs)
         ::futimens(file.get(), nullptr);
     return picture;
 }
@@ -317,7 +258,7 @@ void RenditionCache::store(const RenditionKey &key, const QImage &picture) const
     if (entry.isEmpty() || entry.size() > m_sizeLimit)
         return;
 
-    const Descriptor folder(openFolder(m_folder, true, m_run->reported));
+    const FileDescriptor folder(openFolder(m_folder, true, m_run->reported));
     if (!folder.isOpen())
         return;
     const QByteArray name = entryName(key, *path);
@@ -345,7 +286,7 @@ void RenditionCache::store(const RenditionKey &key, const QImage &picture) const
         reportUnusable(m_run->reported, m_folder, qt_error_string(errno));
         return;
     }
-    const bool written = writeFully(fd, entry.constData(), entry.size());
+    const bool written = WriteFully(fd, entry.constData(), entry.size());
     const int writeError = errno;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::renameat(folder.get(), newName.constData(), folder.get(), name.constData()) != 0) {

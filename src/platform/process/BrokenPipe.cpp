@@ -1,9 +1,9 @@
 #include "platform/process/BrokenPipe.h"
 
+#include "platform/runtime/Warning.h"
+
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
-#include <cstring>
 
 void IgnoreBrokenPipe()
 {
@@ -12,5 +12,5 @@ void IgnoreBrokenPipe()
     sigemptyset(&action.sa_mask);
     // Nothing can be done without it but say so; stderr may still be open at this point.
     if (::sigaction(SIGPIPE, &action, nullptr) != 0)
-        std::fprintf(stderr, "Dravik2001: cannot ignore SIGPIPE (%s)\n", std::strerror(errno));
+        Warn(QStringLiteral("cannot ignore SIGPIPE (%1)").arg(qt_error_string(errno)));
 }

@@ -1,5 +1,7 @@
 #include "platform/process/DesktopConnection.h"
 
+#include "platform/runtime/Warning.h"
+
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QList>
@@ -7,7 +9,6 @@
 #include <QStringList>
 #include <QtGlobal>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -108,7 +109,7 @@ QString reasonFrom(const QList<HeldMessage> &messages, const QString &fatalText)
         reason = reason == kDisplayNotSet ? QStringLiteral("DISPLAY and WAYLAND_DISPLAY are not set")
                                           : reason + QStringLiteral(" (DISPLAY and WAYLAND_DISPLAY are not set)");
     }
-    std::fprintf(stderr, "Dravik2001: no desktop could be reached: %s\n", reason.toLocal8Bit().constData());
+    Warn(QStringLiteral("no desktop could be reached: ") + reason);
     // Nothing has been written and no window exists; unwinding the half-made application
     // object could only go wrong.
     std::_Exit(1);
@@ -151,7 +152,7 @@ bool DesktopConnectionWatch::reached()
     }
     // Every window would need a screen, and Qt ends the program at the first one.
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()) && QGuiApplication::screens().isEmpty()) {
-        std::fprintf(stderr, "Dravik2001: the desktop has no screen to show a window on\n");
+        Warn(QStringLiteral("the desktop has no screen to show a window on"));
         return false;
     }
     for (const HeldMessage &message : messages)

@@ -1,10 +1,12 @@
 #include "platform/process/InstanceLock.h"
 
+#include "platform/files/PrivateFolder.h"
+#include "platform/runtime/Warning.h"
+
 #include <QDir>
 #include <QFile>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
@@ -17,8 +19,8 @@ const char kLockFileName[] = "Dravik2001.lock";
 
 void warnRunningAlone(const QString &path, const char *reason)
 {
-    std::fprintf(stderr, "Dravik2001: cannot create the instance lock %s (%s); running as if alone.\n",
-                 qPrintable(path), reason);
+    Warn(QStringLiteral("cannot create the instance lock %1 (%2); running as if alone.")
+             .arg(path, QString::fromLocal8Bit(reason)));
 }
 
 QString userName()
@@ -31,19 +33,21 @@ QString userName()
     return QString::number(::geteuid());
 }
 
-// Anyone who may write into the lock's folder may put a link or a file of their own where the
-// lock goes, and a folder of another user's is not ours to write in, so only the user's own
-// private folder holds the lock. The folder is judged as opened, so it cannot be swapped
-// between the check and the use.
-const char *whyFolderNotPrivate(int folderFd)
+// Why the lock's folder may not hold the lock, or nothing.
+const char *whyFolderNotPrivate(const PrivateFolder &folder)
 {
-    struct stat status = {};
-    if (::fstat(folderFd, &status) != 0)
-        return std::strerror(errno);
-    if (status.st_uid != ::geteuid())
+    switch (folder.fault) {
+    case FolderFault::None:
+        return nullptr;
+    case FolderFault::NotOpened:
+        return std::strerror(folder.error);
+    case FolderFault::SymbolicLink:
+        return "its folder is a symbolic link";
+    case FolderFault::OtherOwner:
         return "its folder belongs to another user";
-    if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+    case FolderFault::OpenToOthers:
         return "its folder is open to other users";
+    }
     return nullptr;
 }
 
@@ -85,24 +89,15 @@ InstanceLock::InstanceLock(const QString &runtimeDirectory)
     }
     const QByteArray folder = QFile::encodeName(runtimeDirectory);
     ::mkdir(folder.constData(), 0700);
-    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folderFd < 0) {
-        const int error = errno;
-        // A link opened this way fails as "not a directory", whatever it leads to.
-        struct stat status = {};
-        const bool isLink = ::lstat(folder.constData(), &status) == 0 && S_ISLNK(status.st_mode);
-        warnRunningAlone(path, isLink ? "its folder is a symbolic link" : std::strerror(error));
-        return;
-    }
-    if (const char *reason = whyFolderNotPrivate(folderFd)) {
-        ::close(folderFd);
+    const PrivateFolder opened = OpenPrivateFolder(folder);
+    if (const char *reason = whyFolderNotPrivate(opened)) {
         warnRunningAlone(path, reason);
         return;
     }
     // No link is followed, and a named pipe or device put there does not block the open.
-    m_fd = ::openat(folderFd, kLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    m_fd = ::openat(opened.fd.get(), kLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                    0600);
     const int openError = errno;
-    ::close(folderFd);
     if (m_fd < 0) {
         warnRunningAlone(path, openError == ELOOP ? "it is a symbolic link" : std::strerror(openError));
         return;
@@ -122,7 +117,7 @@ InstanceLock::InstanceLock(const QString &runtimeDirectory)
         // The process id in the file is for people looking at it; the lock is what counts.
         const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
         if (::ftruncate(m_fd, 0) != 0 || ::write(m_fd, pid.constData(), static_cast<size_t>(pid.size())) < 0)
-            std::fprintf(stderr, "Dravik2001: cannot write %s: %s\n", qPrintable(path), std::strerror(errno));
+            Warn(QStringLiteral("cannot write %1: %2").arg(path, qt_error_string(errno)));
         return;
     }
     const int error = errno;

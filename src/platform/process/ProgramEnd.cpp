@@ -3,13 +3,13 @@
 #include "platform/desktop/ShowCursor.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RuntimeError.h"
+#include "platform/runtime/Warning.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QWindow>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -60,8 +60,7 @@ bool runsAHandler(QEvent::Type type)
 {
     reporting = true;
     // stderr first: it survives even when there is nobody to dismiss the box.
-    std::fprintf(stderr, "%s: %s\n", qPrintable(App::Title()), qPrintable(text));
-    std::fflush(stderr);
+    Warn(text);
     if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
         QMessageBox box(QMessageBox::Critical, App::Title(), text, QMessageBox::Ok);
         box.setTextFormat(Qt::PlainText);

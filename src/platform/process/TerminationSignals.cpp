@@ -1,6 +1,7 @@
 #include "platform/process/TerminationSignals.h"
 
 #include "platform/runtime/App.h"
+#include "platform/runtime/Warning.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -11,8 +12,6 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
-#include <cstring>
 
 #include <pthread.h>
 #include <sys/socket.h>
@@ -57,8 +56,8 @@ void letThrough()
 
 void reportSetupFailure(const char *what)
 {
-    std::fprintf(stderr, "Dravik2001: cannot catch termination signals (%s: %s); they end the program at once.\n", what,
-                 std::strerror(errno));
+    Warn(QStringLiteral("cannot catch termination signals (%1: %2); they end the program at once.")
+             .arg(QLatin1String(what), qt_error_string(errno)));
 }
 
 } // namespace

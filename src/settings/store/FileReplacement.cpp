@@ -1,5 +1,6 @@
 #include "settings/store/FileReplacement.h"
 
+#include "platform/files/FileDescriptor.h"
 #include "platform/files/FileOwner.h"
 #include "platform/runtime/RuntimeError.h"
 
@@ -153,17 +154,8 @@ void FileReplacement::keepOwnerAndPermissions() const
 
 void FileReplacement::write(const QByteArray &contents) const
 {
-    const char *data = contents.constData();
-    qsizetype left = contents.size();
-    while (left > 0) {
-        const ssize_t count = ::write(m_lock, data, size_t(left));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            raise(m_target, QStringLiteral("cannot write the file: %1").arg(lastError()));
-        data += count;
-        left -= qsizetype(count);
-    }
+    if (!WriteFully(m_lock, contents.constData(), contents.size()))
+        raise(m_target, QStringLiteral("cannot write the file: %1").arg(lastError()));
     // Only contents on the disk may take the old file's place.
     if (::fsync(m_lock) != 0)
         raise(m_target, QStringLiteral("cannot write the file: %1").arg(lastError()));

@@ -6,8 +6,8 @@
 // The right to replace a file that other processes may be replacing too, and the replacement.
 //
 // The lock is the file <name>.lock next to it, held by whoever holds an flock() on the file of
-// that name. QLockFile holds one on its lock files too, so earlier versions of the program,
-// which saved through QSettings and its QLockFile of that name, wait for us and we for them.
+// that name. QLockFile holds one on its lock files too, so a program that saves the file through
+// QSettings and its QLockFile of that name waits for us and we for it.
 // The new contents are written into the lock file itself, which then is renamed over the file:
 // readers see the old file or the new one, whole, and the one rename both puts the new file in
 // place and gives the lock up. So a process killed at any moment leaves nothing behind but, at

@@ -1,6 +1,7 @@
 #include "settings/store/IniDocument.h"
 
 #include "platform/files/FileName.h"
+#include "platform/runtime/Blanks.h"
 #include "settings/store/IniValue.h"
 
 #include <algorithm>
@@ -22,21 +23,6 @@ bool isComment(QStringView text)
     return text.startsWith(u';') || text.startsWith(u'#');
 }
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-// text without the spaces and tabs around it, as QSettings and other INI readers trim.
-QStringView withoutBlanks(QStringView text)
-{
-    while (!text.isEmpty() && isBlank(text.front()))
-        text = text.sliced(1);
-    while (!text.isEmpty() && isBlank(text.back()))
-        text.chop(1);
-    return text;
-}
-
 // The length of the line break at the start of bytes (LF, CR LF or CR), 0 when there is none.
 qsizetype lineBreakLength(QByteArrayView bytes)
 {
@@ -50,6 +36,7 @@ qsizetype lineBreakLength(QByteArrayView bytes)
 IniDocument::IniDocument(const QByteArray &contents)
 {
     QByteArrayView rest(contents);
+    // UTF-16 is refused rather than read: QSettings finds nothing in it either.
     if (rest.startsWith(kUtf16LittleEndianMark) || rest.startsWith(kUtf16BigEndianMark)) {
         m_error = QStringLiteral("it is UTF-16 text, which is not read; save it as UTF-8");
         return;
@@ -91,23 +78,26 @@ IniDocument::IniDocument(const QByteArray &contents)
 bool IniDocument::readLine(Line &line)
 {
     const QString text = FileName::fromBytes(line.bytes);
-    const QStringView content = withoutBlanks(text);
+    // Names and values without the blanks around them, as QSettings and other INI readers trim.
+    const QStringView content = WithoutBlanks(text);
     if (content.isEmpty() || isComment(content))
         return true;
+    // A section line without its ], or with more than a comment after it, is stray but still
+    // starts the section named up to the ] (or the line's end), as QSettings reads it.
     if (content.startsWith(u'[')) {
         const qsizetype close = content.indexOf(u']');
         line.kind = Line::Kind::Section;
-        line.name = withoutBlanks(content.sliced(1, (close < 0 ? content.size() : close) - 1)).toString();
-        const QStringView after = close < 0 ? QStringView() : withoutBlanks(content.sliced(close + 1));
+        line.name = WithoutBlanks(content.sliced(1, (close < 0 ? content.size() : close) - 1)).toString();
+        const QStringView after = close < 0 ? QStringView() : WithoutBlanks(content.sliced(close + 1));
         return close >= 0 && !line.name.isEmpty() && (after.isEmpty() || isComment(after));
     }
     const qsizetype equals = content.indexOf(u'=');
-    const QStringView name = equals < 0 ? QStringView() : withoutBlanks(content.first(equals));
+    const QStringView name = equals < 0 ? QStringView() : WithoutBlanks(content.first(equals));
     if (name.isEmpty())
         return false;
     line.kind = Line::Kind::Key;
     line.name = name.toString();
-    line.value = withoutBlanks(content.sliced(equals + 1)).toString();
+    line.value = WithoutBlanks(content.sliced(equals + 1)).toString();
     return true;
 }
 
@@ -190,7 +180,7 @@ void IniDocument::appendSection(const QString &section)
         if (last.lineBreak.isEmpty())
             last.lineBreak = m_lineBreak;
         // A blank line between sections, as QSettings writes them.
-        if (!withoutBlanks(FileName::fromBytes(last.bytes)).isEmpty())
+        if (!WithoutBlanks(FileName::fromBytes(last.bytes)).isEmpty())
             m_lines.push_back(Line{{}, m_lineBreak});
     }
     m_lines.push_back(Line{(u'[' + section + u']').toUtf8(), m_lineBreak, Line::Kind::Section, section});

@@ -8,39 +8,14 @@
 #include <utility>
 #include <vector>
 
-// A settings file in the program's INI dialect, read and edited line by line.
-//
-// The dialect reads files as people, other programs and earlier versions of the program (which
-// wrote through QSettings' INI format) leave them, and loses nothing of them on a save:
-//
-// - Lines end in LF, CR LF or a CR alone; the last line may lack its line break. A UTF-8
-//   byte-order mark at the start and DOS end-of-file marks (^Z) at the end are no part of any
-//   line. Bytes that are not UTF-8 are read losslessly, as FileName's text form has them, so a
-//   value holding them names the file those bytes name.
-// - Each line, blanks (spaces and tabs) around it aside, is one of:
-//     blank;
-//     a comment: begins with ; or #;
-//     a section: [name], where only a comment may follow the ];
-//     a key: name=value, the name being the text before the first = without its blanks.
-//   Any other line is a stray line. One without a [ (text without =, = without a name) is
-//   ignored. One beginning with [ but without ], with more than a comment after its ], or
-//   without a name is read as QSettings reads it: it starts the section named by the text up
-//   to the ] (or the end of the line). strayLines() tells which lines are stray.
-// - The value is the text after the first =, without the blanks around it; IniValue.h tells
-//   how its spelling is read (a value in quotes keeps its blanks).
-// - Section and key names match in any case ([settings] interval=5 is Settings, Interval).
-//   Keys before the first section belong to none. Where a key is given more than once, in one
-//   section or in sections of the same name, the last one counts, as with QSettings.
-//
-// Only a file that cannot be UTF-8 text at all is refused: one that begins with a UTF-16
-// byte-order mark or holds a NUL byte (binary data, or UTF-16 text without the mark). UTF-16
-// is not read: QSettings, which the earlier versions read the file with, finds nothing in it.
-//
-// A change touches one line: it replaces the line of the key that counts (earlier lines of the
-// same key stay as they are), or adds a line after the last key of the first section of that
-// name, or adds the section at the end of the file. Names are written as given, values as
-// IniValue::toFile() spells them, new lines with the file's own line break. Everything else,
-// stray lines, the byte-order mark and the end-of-file marks included, stays byte for byte.
+// A settings file in the program's INI dialect (the README's Settings section), read and edited
+// line by line so that a save loses nothing of the file. Any bytes are read (those that are not
+// UTF-8 losslessly, as FileName's text form has them); only a file that cannot be UTF-8 text at
+// all is refused (see error()). Names match in any case, and where a key is given more than
+// once the last one counts, as with QSettings; values are spelled as IniValue reads and writes
+// them. A change replaces the line of the key that counts, or adds one line after the last key
+// of the first section of that name, or the section at the end, in the file's own line break;
+// every other byte, stray lines included, stays as it was.
 class IniDocument
 {
 public:

@@ -7,8 +7,8 @@
 //
 // The written value has no blanks around it (IniDocument drops them); one that needs them is
 // put in quotes. Written by hand, a value is the text as it stands: E:\DRAVIKS\ is E:\DRAVIKS\ and
-// /media/cdrom/Dravik, Photos/ keeps its comma and its blank. Earlier versions of the
-// program wrote through QSettings' INI format, which escapes: it doubles backslashes, writes
+// /media/cdrom/Dravik, Photos/ keeps its comma and its blank. A file written through QSettings'
+// INI format is escaped: it doubles backslashes, writes
 // \" for a quote, \t, \n, \xN and the like for control characters, doubles a leading @, and
 // puts values in double quotes when they hold ; , = or begin or end with a blank. Both are read:
 //
@@ -22,8 +22,8 @@
 //
 // The only hand-written values read otherwise than typed are those that happen to be spelled
 // exactly as that escaping spells something else (C:\\TEMP, C:\new). Quoted and escaped, any
-// text can be written; this program writes values the same way QSettings does, so that
-// earlier versions of the program read them as it does. A byte of a file name that is not
+// text can be written; this program writes values the same way QSettings does, so that a
+// program reading the file through QSettings reads them as it does. A byte of a file name that is not
 // UTF-8 (FileName's escape U+DCxy) is written \xdcxy, which QSettings reads back as that
 // same escape; written as the byte itself, as other programs do, it reads the same here.
 namespace IniValue {

@@ -1,5 +1,6 @@
 #include "settings/store/RegularFileRead.h"
 
+#include "platform/files/FileDescriptor.h"
 #include "platform/runtime/RuntimeError.h"
 
 #include <QFile>
@@ -35,20 +36,6 @@ QString tooLarge(qint64 limit)
     return QStringLiteral("is larger than %1").arg(size);
 }
 
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() { ::close(m_fd); }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 } // namespace
 
 std::optional<QByteArray> readRegularFile(const QString &path, qint64 limit, const QString &source)
@@ -60,9 +47,9 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 limit, con
             return std::nullopt;
         RaiseFileAccessError(source, path, qt_error_string(errno));
     }
-    const Descriptor file(fd);
+    const FileDescriptor file(fd);
     struct stat status = {};
-    if (::fstat(file.fd(), &status) != 0)
+    if (::fstat(file.get(), &status) != 0)
         RaiseFileAccessError(source, path, qt_error_string(errno));
     if (!S_ISREG(status.st_mode))
         RaiseFileAccessError(source, path, QStringLiteral("is %1, not a regular file").arg(kindOf(status.st_mode)));
@@ -73,7 +60,7 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 limit, con
     QByteArray contents;
     std::array<char, 65536> buffer{};
     for (;;) {
-        const ssize_t count = ::read(file.fd(), buffer.data(), buffer.size());
+        const ssize_t count = ::read(file.get(), buffer.data(), buffer.size());
         if (count == 0)
             return contents;
         if (count < 0) {

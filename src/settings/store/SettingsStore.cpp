@@ -2,6 +2,7 @@
 
 #include "platform/files/FileName.h"
 #include "platform/runtime/RuntimeError.h"
+#include "platform/runtime/Warning.h"
 #include "settings/store/FileReplacement.h"
 #include "settings/store/IniDocument.h"
 #include "settings/store/RegularFileRead.h"
@@ -9,8 +10,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-
-#include <cstdio>
 
 namespace {
 
@@ -46,8 +45,7 @@ void reportStrayLines(const QString &path, const IniDocument &document)
     if (report == lastReport)
         return;
     lastReport = report;
-    std::fprintf(stderr, "%s\n", report.toUtf8().constData());
-    std::fflush(stderr);
+    WriteStderrLine(report);
 }
 
 // The file as it is on disk now, never a copy remembered from before; empty when it does not
