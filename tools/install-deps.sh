@@ -14,6 +14,7 @@ packages=(
   xscreensaver procps util-linux gdb
   mate-screensaver dbus-x11 dbus-bin libglib2.0-bin
   libjpeg-turbo-progs
+  clang libclang-rt-dev
   sway swayidle grim wtype qt6-wayland wayland-utils libwayland-dev wayland-protocols
   mutter dbus-daemon pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base
 )
