@@ -6,6 +6,7 @@
 #include "saver/PhotoCaption.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -46,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(text == decoded, "a UTF-8 name's text is Qt's");
     requireShownAsText(text);
 
-    const QString utf16(reinterpret_cast<const QChar *>(data), qsizetype(size / 2));
+    QString utf16(qsizetype(size / 2), Qt::Uninitialized);
+    std::memcpy(utf16.data(), data, size_t(utf16.size()) * sizeof(QChar));
     if (const std::optional<QByteArray> named = FileName::toBytes(utf16))
         require(!named->contains('\0'), "the bytes a text names hold no NUL");
     requireShownAsText(utf16);
