@@ -32,7 +32,7 @@ cmake --build "$build_dir" -j "$(nproc)" --target "${targets[@]}"
 export ASAN_OPTIONS="quarantine_size_mb=16"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/dravik-fuzz.XXXXXX")
-echo "Scratch corpora and findings: $scratch"
+echo "Scratch corpora and findings (removed when nothing is found): $scratch"
 failed=()
 for target in "${targets[@]}"; do
   corpus="$scratch/$target"
@@ -65,4 +65,5 @@ if [ ${#failed[@]} -gt 0 ]; then
   echo "Fuzzing found a fault in: ${failed[*]}" >&2
   exit 1
 fi
+rm -rf "$scratch"
 echo "Every target ran ${seconds} s without a finding."
