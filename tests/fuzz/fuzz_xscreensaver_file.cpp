@@ -23,11 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const Edit again = withSaverEnabled(edit.text);
     require(!again.changed && again.refusal.isEmpty(), "an edited file needs no second edit");
 
-    // One line: an entry enabled where it stands, or one line added.
+    // One line: an entry enabled where it stands (its "-" goes), or one line added.
     const ChangedBytes change = changedBytes(file, edit.text);
     require(!change.removed.contains('\n'), "the edit changes no more than one line");
-    if (before == Registration::NotListed)
-        require(change.removed.isEmpty() && change.inserted.count('\n') == 1, "an added entry is one whole line");
+    if (change.removed.isEmpty())
+        require(change.inserted.count('\n') == 1, "an added entry is one whole line");
     else
         require(!change.inserted.contains('\n'), "an entry enabled where it stands stays on its line");
     return 0;

@@ -256,7 +256,9 @@ Edit withSaverEnabled(const QByteArray &fileText)
     for (const Entry &entry : list.entries) {
         if (namesSaver(entry) && entry.enabled)
             return {fileText, false, {}};
-        if (namesSaver(entry) && !disabled)
+        // A visual beginning with "-" would read as the disabled mark again once the mark
+        // before it is gone, so that entry cannot be enabled where it stands.
+        if (namesSaver(entry) && !disabled && !entry.visual.startsWith('-'))
             disabled = &entry;
     }
     return disabled ? enabledInPlace(fileText, *disabled) : withEntryAdded(fileText, list);
