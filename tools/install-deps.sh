@@ -16,6 +16,7 @@ packages=(
   libjpeg-turbo-progs
   xautolock xss-lock xsecurelock
   lintian man-db
+  clang libclang-rt-dev
   sway swayidle grim wtype qt6-wayland wayland-utils libwayland-dev wayland-protocols
   mutter dbus-daemon pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base
 )

@@ -176,6 +176,13 @@ void TestDaemonProgramsList::addsAtTheEndOfOtherListShapes_data()
                                          << QByteArray("programs: \\\n\tmaze --root\t\\n\\\n" + line + "  \t\n");
     QTest::newRow("disabled namesake only") << QByteArray("programs: \\\n-\tdravik2001x --root \\n\\\n\n")
                                             << QByteArray("programs: \\\n-\tdravik2001x --root \\n\\\n" + line + "\n");
+    // Enabled where they stand, "-GL:" and "-x/" would begin the line with the disabled mark.
+    QTest::newRow("disabled with a visual that begins with -")
+        << QByteArray("programs: \\\n- -GL: dravik2001 --root \\n\\\n\n")
+        << QByteArray("programs: \\\n- -GL: dravik2001 --root \\n\\\n" + line + "\n");
+    QTest::newRow("disabled with a command that begins with -")
+        << QByteArray("programs: \\\n- -x/dravik2001 --root \\n\\\n\n")
+        << QByteArray("programs: \\\n- -x/dravik2001 --root \\n\\\n" + line + "\n");
 }
 
 void TestDaemonProgramsList::addsAtTheEndOfOtherListShapes()

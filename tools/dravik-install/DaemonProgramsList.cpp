@@ -185,6 +185,13 @@ QByteArray prefixOf(bool enabled, const QByteArray &visual)
     return (enabled ? QByteArrayLiteral("  ") : QByteArrayLiteral("- ")) + visual + ' ';
 }
 
+// A visual or command beginning with "-" would read as the disabled mark again once the mark
+// before it is gone.
+bool canBeEnabledInPlace(const Entry &entry)
+{
+    return !(entry.visual.isEmpty() ? entry.command : entry.visual).startsWith('-');
+}
+
 Edit refused(const QByteArray &text, const QString &reason)
 {
     return {text, false, reason};
@@ -253,7 +260,7 @@ Edit withSaverEnabled(const QByteArray &fileText)
     for (const Entry &entry : list.entries) {
         if (namesSaver(entry) && entry.enabled)
             return {fileText, false, {}};
-        if (namesSaver(entry) && !disabled)
+        if (namesSaver(entry) && !disabled && canBeEnabledInPlace(entry))
             disabled = &entry;
     }
     return disabled ? enabledInPlace(fileText, *disabled) : withEntryAdded(fileText, list);

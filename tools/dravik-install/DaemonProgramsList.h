@@ -33,7 +33,8 @@ struct Edit
     QString refusal; // why the file was left alone because it cannot be edited safely
 };
 
-// The file with the saver listed and enabled: a disabled entry is enabled where it stands,
+// The file with the saver listed and enabled: a disabled entry is enabled where it stands
+// (unless its visual or command begins with "-", which would still read as disabled),
 // otherwise an entry is added at the end of the list, so the positions of the others (which
 // "selected:" counts) stay. Only the saver's own line is written or rewritten.
 Edit withSaverEnabled(const QByteArray &fileText);

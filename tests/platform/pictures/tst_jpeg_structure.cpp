@@ -184,6 +184,8 @@ void TestJpegStructure::damagedFiles_data()
         << (jpeg.left(2) + QByteArray(1, '\0') + jpeg.mid(2)) << true << QSize(24, 16) << 0;
     QTest::newRow("ends inside a comment") << (jpeg.left(2) + comment.left(50)) << true << QSize() << 1;
     QTest::newRow("ends inside the frame header") << jpeg.left(jpeg.indexOf("\xff\xc0") + 6) << true << QSize() << 0;
+    QTest::newRow("a segment of length 2 holds nothing")
+        << (jpeg.left(2) + QByteArray::fromHex("fffe0002") + jpeg.mid(2)) << true << QSize(24, 16) << 1;
     QTest::newRow("length below 2 stops the walk")
         << (jpeg.left(2) + QByteArray::fromHex("fffe0001") + jpeg.mid(2)) << true << QSize() << 0;
     QTest::newRow("no end of image") << (jpeg.chopped(2) + comment) << true << QSize(24, 16) << 1;

@@ -446,6 +446,8 @@ void SettingsStoreTest::readsFilesWrittenByOthers_data()
         << QByteArray("[Settings]\nDraviksDir=\"/f\\xdcea\\x61, \"\n") << dir
         << FileName::fromBytes("/f\xea"
                                "a, ");
+    QTest::newRow("escapes in capitals") << QByteArray("[Settings]\nDraviksDir=\"/f\\xDCEA\\x4F\\x7e\"\n") << dir
+                                         << FileName::fromBytes("/f\xeaO~");
 }
 
 void SettingsStoreTest::readsFilesWrittenByOthers()
@@ -549,6 +551,8 @@ void SettingsStoreTest::savesIntoItsOwnLine_data()
                                     << QByteArray("[Other]\rX=1\r\r[Settings]\rInterval=10\r");
     QTest::newRow("end-of-file mark stays last") << QByteArray("[Settings]\r\nDraviksDir=/p/\x1a") << interval << ten
                                                  << QByteArray("[Settings]\r\nDraviksDir=/p/\r\nInterval=10\r\n\x1a");
+    QTest::newRow("end-of-file marks alone")
+        << QByteArray("\x1a\x1a") << interval << ten << QByteArray("[Settings]\nInterval=10\n\x1a\x1a");
     QTest::newRow("blanks around the equals sign")
         << QByteArray("[Settings]\nInterval = 5 \n") << interval << ten << QByteArray("[Settings]\nInterval=10\n");
     QTest::newRow("stray lines kept")
