@@ -2,7 +2,6 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,7 +10,6 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -50,32 +48,12 @@ QString HeadlessSway::home() const
 
 bool HeadlessSway::handOver() const
 {
-    if (!m_asNobody)
-        return true;
-    const passwd *user = ::getpwnam("nobody");
-    if (!user)
-        return false;
-    const auto own = [user](const QString &path) {
-        return ::lchown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid) == 0;
-    };
-    if (!own(home()))
-        return false;
-    QDirIterator it(home(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        if (!own(it.next()))
-            return false;
-    }
-    return true;
+    return !m_asNobody || m_user.handOver(home());
 }
 
 QStringList HeadlessSway::asUser(const QStringList &command) const
 {
-    if (!m_asNobody)
-        return command;
-    return QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                       QStringLiteral("--clear-groups"), QStringLiteral("--")}
-    + command;
+    return m_asNobody ? m_user.command(command) : command;
 }
 
 bool HeadlessSway::start(const QString &pointerProgram, int timeoutMs)
@@ -217,20 +195,7 @@ QString HeadlessSway::logTail(int lines) const
 
 int HeadlessSway::run(const QStringList &command, QByteArray *output) const
 {
-    const QStringList full = asUser(command);
-    QProcess process;
-    process.setProcessEnvironment(m_environment);
-    process.setWorkingDirectory(home());
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(full.constFirst(), full.mid(1));
-    if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished(5000);
-        return -1;
-    }
-    if (output)
-        *output = process.readAllStandardOutput();
-    return process.exitCode();
+    return RunToEnd(asUser(command), m_environment, home(), QProcess::ForwardedErrorChannel, output);
 }
 
 QMap<QString, QRect> HeadlessSway::outputs() const

@@ -1,12 +1,10 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -35,60 +33,31 @@ class TestSaverDamagedPhoto : public QObject
 private slots:
     void initTestCase();
     void init();
-    void cleanup();
 
     void damagedPhotoFailsAndTheSaverGoesOn_data();
     void damagedPhotoFailsAndTheSaverGoesOn();
     void photoCutShortAfterItsDecodeFailsAtItsNextTick();
 
 private:
-    QProcessEnvironment environment() const;
-    void start(ProgramProcess &program);
     // Waits for the failure message, answers it and gives the window it was over back.
     void answerFailure(ProgramProcess &program);
     void endWithStatusZero(ProgramProcess &program);
 
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir *m_root = nullptr;
-    QString m_photoDir;
+    SaverProgramFixture m_saver;
 };
 
 void TestSaverDamagedPhoto::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
+    m_saver.setUp();
 }
 
 void TestSaverDamagedPhoto::init()
 {
-    m_root = new QTemporaryDir;
-    QVERIFY(m_root->isValid());
-    m_photoDir = m_root->path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(m_photoDir));
-    QVERIFY(WriteFile(m_photoDir + QStringLiteral("57A01.jpg"), Solid(kGreen, "jpg", QSize(640, 480))));
-    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
+    m_saver.renewPhotoDir();
+    QVERIFY(WriteFile(m_saver.photoDir() + QStringLiteral("57A01.jpg"), Solid(kGreen, "jpg", QSize(640, 480))));
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
     // The pointer rests over where the photo will appear: the saver appearing under it is no input.
     QVERIFY(XDoTool::mouseMove(500, 300));
-}
-
-void TestSaverDamagedPhoto::cleanup()
-{
-    delete m_root;
-    m_root = nullptr;
-}
-
-QProcessEnvironment TestSaverDamagedPhoto::environment() const
-{
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return env;
-}
-
-void TestSaverDamagedPhoto::start(ProgramProcess &program)
-{
-    QVERIFY(program.start());
-    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
-    QVERIFY(!XDoTool::waitForWindowOfProcess(program.processId()).isEmpty());
 }
 
 void TestSaverDamagedPhoto::answerFailure(ProgramProcess &program)
@@ -133,10 +102,10 @@ void TestSaverDamagedPhoto::damagedPhotoFailsAndTheSaverGoesOn()
 {
     QFETCH(QByteArray, contents);
     QVERIFY(!contents.isEmpty());
-    QVERIFY(WriteFile(m_photoDir + QStringLiteral("67A01.jpg"), contents));
+    QVERIFY(WriteFile(m_saver.photoDir() + QStringLiteral("67A01.jpg"), contents));
 
-    ProgramProcess program(environment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     if (QTest::currentTestFailed())
         return;
     for (int cycle = 0; cycle < 2; ++cycle) {
@@ -151,13 +120,13 @@ void TestSaverDamagedPhoto::damagedPhotoFailsAndTheSaverGoesOn()
 // the next tick decodes it anew and fails.
 void TestSaverDamagedPhoto::photoCutShortAfterItsDecodeFailsAtItsNextTick()
 {
-    ProgramProcess program(environment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     if (QTest::currentTestFailed())
         return;
     QTRY_VERIFY_WITH_TIMEOUT(ShareOfScreenInColour(kPhotoArea, kGreen) > 0.9, kTicksWithinMs);
 
-    QFile photo(m_photoDir + QStringLiteral("57A01.jpg"));
+    QFile photo(m_saver.photoDir() + QStringLiteral("57A01.jpg"));
     QVERIFY(photo.resize(100));
     answerFailure(program);
     if (QTest::currentTestFailed())

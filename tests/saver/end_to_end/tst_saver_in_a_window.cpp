@@ -1,5 +1,5 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -48,27 +47,22 @@ private:
     void stop(ProgramProcess &program);
     void closeHosts();
 
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
-    QString m_photoDir;
+    SaverProgramFixture m_saver;
     QList<std::shared_ptr<QProcess>> m_hosts;
 };
 
 void TestSaverInAWindow::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
-    m_photoDir = m_root.path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(m_photoDir));
-    QVERIFY(TestPictures::WriteFile(m_photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
-    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
+    m_saver.setUp();
+    QVERIFY(
+        TestPictures::WriteFile(m_saver.photoDir() + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
 }
 
 void TestSaverInAWindow::cleanup()
 {
     closeHosts();
-    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
 }
 
 QString TestSaverInAWindow::openHost(const QRect &geometry)
@@ -133,7 +127,7 @@ void TestSaverInAWindow::previewIsDrawnInsideTheWindowScaledDown()
     QVERIFY(!host.isEmpty());
     const QColor outside = pixelAt(QPoint(700, 600));
 
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
     // The stack as on an 800 × 600 screen at half size: the red photo's middle at about
     // (200, 122) of the preview, the banner below it.
@@ -161,7 +155,7 @@ void TestSaverInAWindow::previewInTheDaemonsWindowIsScaledAndCentred()
     const QRect area(50, 50, 480, 300);
     const QString host = openHost(area);
     QVERIFY(!host.isEmpty());
-    QProcessEnvironment environment = m_userDirs.environment();
+    QProcessEnvironment environment = m_saver.userDirs().environment();
     environment.insert(QStringLiteral("XSCREENSAVER_WINDOW"), QStringLiteral("0x%1").arg(host.toULongLong(), 0, 16));
     ProgramProcess program(environment);
     QVERIFY(program.start({QStringLiteral("--root")}));
@@ -186,7 +180,7 @@ void TestSaverInAWindow::previewInTheDaemonsWindowIsScaledAndCentred()
 void TestSaverInAWindow::inputOverThePreviewIsLeftAlone()
 {
     const QString host = openHost(QRect(50, 50, 400, 300));
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
     QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
 
@@ -204,7 +198,7 @@ void TestSaverInAWindow::aWindowLargeEnoughShowsTheStackAtItsSizeAndFollowsIt()
     // down, the photo from x 62 to 838 of the window.
     const QRect geometry(10, 10, 900, 680);
     const QString host = openHost(geometry);
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
     const QPoint nearLeftEdge = geometry.topLeft() + QPoint(70, 300);
     QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 10000);
@@ -263,7 +257,7 @@ void TestSaverInAWindow::aResizedWindowShowsWhatAFreshStartThereShows()
     {
         const QString host = openHost(resized);
         QVERIFY(!host.isEmpty());
-        ProgramProcess program(m_userDirs.environment());
+        ProgramProcess program(m_saver.userDirs().environment());
         startInto(program, host);
         freshStart = shownOnceRed(resized);
         QVERIFY2(!freshStart.isNull(), qPrintable(program.standardError()));
@@ -273,7 +267,7 @@ void TestSaverInAWindow::aResizedWindowShowsWhatAFreshStartThereShows()
 
     const QString host = openHost(QRect(place, from));
     QVERIFY(!host.isEmpty());
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
     QVERIFY2(!shownOnceRed(QRect(place, from)).isNull(), qPrintable(program.standardError()));
     bool done = false;
@@ -338,7 +332,7 @@ void TestSaverInAWindow::theStackIsWholeAndCentredUnderQtsScaling()
     QFETCH(QSize, resizedTo);
     QFETCH(QSize, stack);
 
-    QProcessEnvironment environment = m_userDirs.environment();
+    QProcessEnvironment environment = m_saver.userDirs().environment();
     environment.insert(scaling.section(QLatin1Char('='), 0, 0), scaling.section(QLatin1Char('='), 1));
     QString window;
     if (!host.isNull()) {
@@ -386,7 +380,7 @@ void TestSaverInAWindow::theStackIsWholeAndCentredUnderQtsScaling()
 void TestSaverInAWindow::destroyingTheWindowEndsTheSaver()
 {
     const QString host = openHost(QRect(50, 50, 400, 300));
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
     QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
 
@@ -400,8 +394,8 @@ void TestSaverInAWindow::copiesInTwoWindowsRunSideBySide()
 {
     const QString left = openHost(QRect(20, 400, 400, 300));
     const QString right = openHost(QRect(520, 400, 400, 300));
-    ProgramProcess first(m_userDirs.environment());
-    ProgramProcess second(m_userDirs.environment());
+    ProgramProcess first(m_saver.userDirs().environment());
+    ProgramProcess second(m_saver.userDirs().environment());
     startInto(first, left);
     startInto(second, right);
     QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(220, 522)).rgb(), Qt::red), 10000);
@@ -410,22 +404,17 @@ void TestSaverInAWindow::copiesInTwoWindowsRunSideBySide()
     QVERIFY(second.isRunning());
 
     // They hold no lock, so the full-screen saver still starts beside them.
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess fullScreen(env);
-    QVERIFY(fullScreen.start());
-    QVERIFY2(fullScreen.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(fullScreen.standardError()));
+    ProgramProcess fullScreen(m_saver.environment());
+    SaverProgramFixture::start(fullScreen);
     QCOMPARE(::kill(pid_t(fullScreen.processId()), SIGTERM), 0);
     QVERIFY(fullScreen.waitForExit());
 }
 
 void TestSaverInAWindow::missingPhotographsAreSaidInThePicture()
 {
-    StoreSaverSettings(QStringLiteral("1"), m_root.path() + QStringLiteral("/no such directory/"));
+    StoreSaverSettings(QStringLiteral("1"), m_saver.root() + QStringLiteral("/no such directory/"));
     const QString host = openHost(QRect(50, 50, 400, 300));
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(env);
+    ProgramProcess program(m_saver.environment());
     startInto(program, host);
     QVERIFY2(program.waitForStderr(QStringLiteral("Timer1_Timer failed")), qPrintable(program.standardError()));
     QVERIFY(program.waitForStderr(QStringLiteral("Timer1_Timer failed"), 3000));

@@ -1,11 +1,9 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -47,23 +45,16 @@ private slots:
     void photoChangedBetweenRunsShowsItsNewContent();
 
 private:
-    // The user's directories of the test, with the log that tells decodes from cache reads.
-    QProcessEnvironment loggingEnvironment() const;
-    void start(ProgramProcess &program);
     static void end(ProgramProcess &program);
 
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
+    SaverProgramFixture m_saver;
     QStringList m_photos;
 };
 
 void TestSaverRenditionCache::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
-    const QString photoDir = m_root.path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(photoDir));
+    m_saver.setUp();
+    const QString photoDir = m_saver.photoDir();
     const QStringList names{QStringLiteral("57A01.jpg"), QStringLiteral("62B02.jpg"), QStringLiteral("65C03.jpg")};
     for (int index = 0; index < names.size(); ++index) {
         m_photos.append(photoDir + names[index]);
@@ -73,19 +64,6 @@ void TestSaverRenditionCache::initTestCase()
     StoreSaverSettings(QStringLiteral("1"), photoDir);
     // The pointer rests over where the photo will appear: the saver appearing under it is no input.
     QVERIFY(XDoTool::mouseMove(500, 300));
-}
-
-QProcessEnvironment TestSaverRenditionCache::loggingEnvironment() const
-{
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return env;
-}
-
-void TestSaverRenditionCache::start(ProgramProcess &program)
-{
-    QVERIFY(program.start());
-    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
 }
 
 void TestSaverRenditionCache::end(ProgramProcess &program)
@@ -98,8 +76,8 @@ void TestSaverRenditionCache::end(ProgramProcess &program)
 
 void TestSaverRenditionCache::firstRunDecodesEachPhotoOnceForAllItsRounds()
 {
-    ProgramProcess program(loggingEnvironment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     // The second round comes back to each photo.
     for (const QString &photo : std::as_const(m_photos))
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));
@@ -113,8 +91,8 @@ void TestSaverRenditionCache::firstRunDecodesEachPhotoOnceForAllItsRounds()
 
 void TestSaverRenditionCache::secondRunDecodesNoOriginal()
 {
-    ProgramProcess program(loggingEnvironment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     for (const QString &photo : std::as_const(m_photos))
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));
     // What the cache gave is what is shown.
@@ -130,8 +108,8 @@ void TestSaverRenditionCache::photoChangedBetweenRunsShowsItsNewContent()
     const QString changed = m_photos.first();
     QVERIFY(TestPictures::WriteFile(changed, TestPictures::Solid(kNewColour, "jpg", QSize(1600, 1200))));
 
-    ProgramProcess program(loggingEnvironment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     QVERIFY2(program.waitForStderr(decoding(changed), kRoundsWithinMs), qPrintable(program.standardError()));
     bool oldContentShown = false;
     QTRY_VERIFY_WITH_TIMEOUT((oldContentShown |= TestPictures::ShareOfScreenInColour(kPhotoArea, kColours[0]) > 0.5,

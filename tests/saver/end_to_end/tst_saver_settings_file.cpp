@@ -1,5 +1,5 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "TestPictures.h"
 
 #include <QDir>
@@ -46,8 +46,7 @@ private:
     // Null when it never did; log is what it said on stderr.
     QImage captionShownWith(const QByteArray &settings, QString *log);
 
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
+    SaverProgramFixture m_saver;
     QByteArray m_plainDir;
     QByteArray m_latin1Dir;
     QImage m_captionOf1967;
@@ -55,10 +54,8 @@ private:
 
 void TestSaverSettingsFile::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
-    const QByteArray root = QFile::encodeName(m_root.path());
+    m_saver.setUp();
+    const QByteArray root = QFile::encodeName(m_saver.root());
     m_plainDir = root + "/plain/draviks/";
     m_latin1Dir = root + "/f\xeates/draviks/";
     const QByteArray red = TestPictures::Solid(Qt::red, "jpg");
@@ -90,14 +87,12 @@ void TestSaverSettingsFile::cleanupTestCase()
 
 QImage TestSaverSettingsFile::captionShownWith(const QByteArray &settings, QString *log)
 {
-    QFile file(m_userDirs.settingsFile());
+    QFile file(m_saver.userDirs().settingsFile());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(settings) != settings.size())
         return {};
     file.close();
 
-    QProcessEnvironment environment = m_userDirs.environment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(environment);
+    ProgramProcess program(m_saver.environment());
     if (!program.start())
         return {};
     const auto showingRed = [] {
@@ -158,7 +153,7 @@ void TestSaverSettingsFile::showsThePhotosTheFileNames()
         QVERIFY2(!log.contains(QStringLiteral(" is not a [section]")) && !log.contains(QStringLiteral(" are not a [")),
                  qPrintable(log));
     else
-        QVERIFY2(log.contains(m_userDirs.settingsFile() + QStringLiteral(": ") + note), qPrintable(log));
+        QVERIFY2(log.contains(m_saver.userDirs().settingsFile() + QStringLiteral(": ") + note), qPrintable(log));
 }
 
 QTEST_MAIN(TestSaverSettingsFile)

@@ -1,13 +1,12 @@
 #include "CloseHandlers.h"
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "ScanBomb.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -51,20 +50,13 @@ private slots:
     void photoTooSlowToDecodeFailsAndTheSaverGoesOn();
 
 private:
-    QProcessEnvironment environment() const;
-    static void start(ProgramProcess &program);
-
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
+    SaverProgramFixture m_saver;
 };
 
 void TestSaverSlowPhoto::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
-    const QString photoDir = m_root.path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(photoDir));
+    m_saver.setUp();
+    const QString photoDir = m_saver.photoDir();
     const QByteArray bomb = ScanBomb::Jpeg();
     QVERIFY(!bomb.isEmpty());
     QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), bomb));
@@ -75,20 +67,6 @@ void TestSaverSlowPhoto::init()
 {
     // The pointer rests over where the photo will appear: the saver appearing under it is no input.
     QVERIFY(XDoTool::mouseMove(500, 300));
-}
-
-QProcessEnvironment TestSaverSlowPhoto::environment() const
-{
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return env;
-}
-
-void TestSaverSlowPhoto::start(ProgramProcess &program)
-{
-    QVERIFY(program.start());
-    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
-    QVERIFY(!XDoTool::waitForWindowOfProcess(program.processId()).isEmpty());
 }
 
 void TestSaverSlowPhoto::inputEndsWhileThePhotoDecodes_data()
@@ -107,8 +85,8 @@ void TestSaverSlowPhoto::inputEndsWhileThePhotoDecodes()
     QFETCH(Input, input);
     QFETCH(QString, handler);
     QFETCH(bool, throughCloseHandlers);
-    ProgramProcess program(environment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     if (QTest::currentTestFailed())
         return;
     // Past the first tick: the photo's decode has begun and has half a minute to go.
@@ -142,8 +120,8 @@ void TestSaverSlowPhoto::photoTooSlowToDecodeFailsAndTheSaverGoesOn()
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
-    ProgramProcess program(environment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     if (QTest::currentTestFailed())
         return;
 

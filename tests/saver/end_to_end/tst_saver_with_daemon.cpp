@@ -1,10 +1,10 @@
 #include "SaverSettings.h"
 #include "TestPictures.h"
+#include "UnprivilegedUser.h"
 #include "XDoTool.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
@@ -18,9 +18,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <grp.h>
 #include <optional>
-#include <pwd.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,7 +56,6 @@ private:
     bool startDaemon();
     void stopEverything();
 
-    QStringList asUser(const QStringList &command) const;
     // Runs the command as the user, with the user's environment; its exit code, or -1.
     int runAsUser(const QStringList &command, QString *output = nullptr) const;
     bool control(const QString &command) const;
@@ -79,8 +76,7 @@ private:
     // The photo area less a few pixels at the edges, where scaling may blend.
     const QRect m_photoArea = QRect(QPoint(128, 105), QPoint(896, 569));
 
-    uid_t m_uid = 0;
-    gid_t m_gid = 0;
+    const UnprivilegedUser m_user;
     QTemporaryDir m_base;
     QString m_home;
     QString m_binary;
@@ -94,24 +90,10 @@ private:
 namespace {
 
 constexpr auto kUserName = "nobody";
-constexpr auto kGroupName = "nogroup";
 
 bool inCi()
 {
     return qEnvironmentVariable("CI") == QLatin1String("true");
-}
-
-bool chownTree(const QString &path, uid_t uid, gid_t gid)
-{
-    if (::lchown(QFile::encodeName(path).constData(), uid, gid) != 0)
-        return false;
-    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        if (::lchown(QFile::encodeName(it.next()).constData(), uid, gid) != 0)
-            return false;
-    }
-    return true;
 }
 
 // What the kernel says of each process, for a failure report: its parent, state and threads.
@@ -176,14 +158,10 @@ bool TestSaverWithDaemon::prerequisitesMet(QString *missing)
             return false;
         }
     }
-    const passwd *user = ::getpwnam(kUserName);
-    const group *userGroup = ::getgrnam(kGroupName);
-    if (!user || !userGroup) {
-        *missing = QStringLiteral("no user %1 or group %2").arg(QLatin1String(kUserName), QLatin1String(kGroupName));
+    if (!m_user.isKnown()) {
+        *missing = QStringLiteral("no user nobody or group nogroup");
         return false;
     }
-    m_uid = user->pw_uid;
-    m_gid = userGroup->gr_gid;
     return true;
 }
 
@@ -289,7 +267,7 @@ bool TestSaverWithDaemon::prepareHome()
                           .toUtf8());
     preferences.close();
 
-    if (!chownTree(m_home, m_uid, m_gid))
+    if (!m_user.handOver(m_home))
         return false;
     QFile::setPermissions(m_home, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -309,7 +287,7 @@ bool TestSaverWithDaemon::startDaemon()
     m_daemon.setProcessChannelMode(QProcess::MergedChannels);
     m_daemon.setStandardOutputFile(m_logPath);
     const QStringList command =
-        asUser({QStringLiteral("xscreensaver"), QStringLiteral("-no-splash"), QStringLiteral("-verbose")});
+        m_user.command({QStringLiteral("xscreensaver"), QStringLiteral("-no-splash"), QStringLiteral("-verbose")});
     m_daemon.start(command.constFirst(), command.mid(1));
     if (!m_daemon.waitForStarted(10000))
         return false;
@@ -328,30 +306,13 @@ bool TestSaverWithDaemon::startDaemon()
     return true;
 }
 
-QStringList TestSaverWithDaemon::asUser(const QStringList &command) const
-{
-    // The environment stays as this test sets it for the process; only the identity changes.
-    return QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=%1").arg(m_uid),
-                       QStringLiteral("--regid=%1").arg(m_gid), QStringLiteral("--clear-groups"), QStringLiteral("--")}
-    + command;
-}
-
 int TestSaverWithDaemon::runAsUser(const QStringList &command, QString *output) const
 {
-    const QStringList full = asUser(command);
-    QProcess process;
-    process.setProcessEnvironment(m_userEnvironment);
-    process.setWorkingDirectory(QStringLiteral("/"));
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(full.constFirst(), full.mid(1));
-    if (!process.waitForFinished(15000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished(5000);
-        return -1;
-    }
+    QByteArray said;
+    const int code = m_user.run(command, m_userEnvironment, QStringLiteral("/"), QProcess::MergedChannels, &said);
     if (output)
-        *output = QString::fromLocal8Bit(process.readAll());
-    return process.exitCode();
+        *output = QString::fromLocal8Bit(said);
+    return code;
 }
 
 bool TestSaverWithDaemon::control(const QString &command) const
@@ -389,7 +350,7 @@ QList<pid_t> TestSaverWithDaemon::runningSavers() const
 {
     QProcess pgrep;
     pgrep.start(QStringLiteral("pgrep"),
-                {QStringLiteral("-u"), QString::number(m_uid), QStringLiteral("-x"), QStringLiteral("-f"),
+                {QStringLiteral("-u"), QString::number(m_user.uid()), QStringLiteral("-x"), QStringLiteral("-f"),
                  m_binary + QStringLiteral(" --root")});
     pgrep.waitForFinished(10000);
     QList<pid_t> pids;
