@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -97,21 +96,9 @@ bool HeadlessSway::start(const QString &pointerProgram, int timeoutMs)
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home() + QStringLiteral("/config"));
-    // In the sanitizer build the clients run under the same options; the suppressions come
-    // along as a copy the user can read.
-    for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-        QString options = qEnvironmentVariable(name);
-        if (options.isEmpty())
-            continue;
-        const QRegularExpressionMatch suppressions =
-            QRegularExpression(QStringLiteral("suppressions=([^:]+)")).match(options);
-        if (suppressions.hasMatch()) {
-            const QString copy = m_base.filePath(QLatin1String(name) + QStringLiteral(".supp"));
-            QFile::copy(suppressions.captured(1), copy);
-            QFile::setPermissions(copy, QFile::ReadOwner | QFile::ReadOther);
-            options.replace(suppressions.capturedStart(1), suppressions.capturedLength(1), copy);
-        }
-        environment.insert(QLatin1String(name), options);
+    if (!CarrySanitizerOptions(environment, m_base.path())) {
+        m_error = QStringLiteral("cannot copy the sanitizer's suppressions into %1").arg(m_base.path());
+        return false;
     }
     QProcessEnvironment swayEnvironment = environment;
     swayEnvironment.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <grp.h>
 #include <pwd.h>
@@ -72,4 +73,24 @@ int RunToEnd(const QStringList &command, const QProcessEnvironment &environment,
     if (output)
         *output = process.readAllStandardOutput();
     return process.exitCode();
+}
+
+bool CarrySanitizerOptions(QProcessEnvironment &environment, const QString &folder)
+{
+    for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+        QString options = qEnvironmentVariable(name);
+        if (options.isEmpty())
+            continue;
+        const QRegularExpressionMatch suppressions =
+            QRegularExpression(QStringLiteral("suppressions=([^:]+)")).match(options);
+        if (suppressions.hasMatch()) {
+            const QString copy = folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".supp");
+            if (!QFile::copy(suppressions.captured(1), copy)
+                || !QFile::setPermissions(copy, QFile::ReadOwner | QFile::ReadOther))
+                return false;
+            options.replace(suppressions.capturedStart(1), suppressions.capturedLength(1), copy);
+        }
+        environment.insert(QLatin1String(name), options);
+    }
+    return true;
 }

@@ -39,3 +39,8 @@ private:
 // when it did not end normally in time.
 int RunToEnd(const QStringList &command, const QProcessEnvironment &environment, const QString &workingDirectory,
              QProcess::ProcessChannelMode channels, QByteArray *output = nullptr);
+
+// In the sanitizer build, the programs a test starts as another user run under this process's
+// sanitizer options; their suppression files come along as copies in folder that any user can
+// read. False when one cannot be copied.
+bool CarrySanitizerOptions(QProcessEnvironment &environment, const QString &folder);

@@ -1,6 +1,7 @@
 #include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
 #include "SaverSettings.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 
 #include <QTemporaryDir>
@@ -30,7 +31,7 @@ void TestSaverBrokenPipe::initTestCase()
     m_userDirs.applyToThisProcess();
     QVERIFY(m_photos.isValid());
     const QByteArray jpeg = TestPictures::Solid(Qt::darkGreen, "jpg", QSize(320, 240));
-    QVERIFY(TestPictures::WriteFile(m_photos.filePath(QStringLiteral("CL001.jpg")), jpeg.left(jpeg.size() / 2)));
+    QVERIFY(TestFiles::WriteFile(m_photos.filePath(QStringLiteral("CL001.jpg")), jpeg.left(jpeg.size() / 2)));
     StoreSaverSettings(QStringLiteral("1"), m_photos.path() + QLatin1Char('/'));
 }
 

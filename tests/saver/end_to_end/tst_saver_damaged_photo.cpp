@@ -1,6 +1,8 @@
 #include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
@@ -10,6 +12,8 @@
 #include <csignal>
 
 using namespace TestPictures;
+using namespace TestFiles;
+using namespace ScreenColours;
 
 namespace {
 

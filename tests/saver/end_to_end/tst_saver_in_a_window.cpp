@@ -1,6 +1,8 @@
 #include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
@@ -55,7 +57,7 @@ void TestSaverInAWindow::initTestCase()
 {
     m_saver.setUp();
     QVERIFY(
-        TestPictures::WriteFile(m_saver.photoDir() + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
+        TestFiles::WriteFile(m_saver.photoDir() + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
     StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
 }
 
@@ -105,7 +107,7 @@ QImage TestSaverInAWindow::shownOnceRed(const QRect &geometry)
 {
     // The red photo fills well over a third of the stack at any scale.
     QDeadlineTimer deadline(10000);
-    while (TestPictures::ShareOfScreenInColour(geometry, Qt::red) < 0.35) {
+    while (ScreenColours::ShareOfScreenInColour(geometry, Qt::red) < 0.35) {
         if (deadline.hasExpired())
             return {};
         QTest::qWait(50);
@@ -131,7 +133,7 @@ void TestSaverInAWindow::previewIsDrawnInsideTheWindowScaledDown()
     startInto(program, host);
     // The stack as on an 800 × 600 screen at half size: the red photo's middle at about
     // (200, 122) of the preview, the banner below it.
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
     QCOMPARE(pixelAt(QPoint(700, 600)), outside);
 
     // No window of its own: whatever the saver shows lies inside the host.
@@ -162,12 +164,12 @@ void TestSaverInAWindow::previewInTheDaemonsWindowIsScaledAndCentred()
 
     // The photo spans x 46 to 434 of the area at its middle height, the stack x 40 to 440.
     const auto at = [&](int x, int y) { return pixelAt(area.topLeft() + QPoint(x, y)); };
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(at(240, 122).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(at(240, 122).rgb(), Qt::red), 10000);
     for (const int x : {52, 428})
-        QVERIFY2(TestPictures::IsColour(at(x, 122).rgb(), Qt::red), qPrintable(QString::number(x)));
+        QVERIFY2(ScreenColours::IsColour(at(x, 122).rgb(), Qt::red), qPrintable(QString::number(x)));
     for (const int x : {5, 34, 446, 475})
-        QVERIFY2(TestPictures::IsColour(at(x, 122).rgb(), Qt::black, 8), qPrintable(QString::number(x)));
-    QVERIFY(!TestPictures::IsColour(at(240, 280).rgb(), Qt::red));
+        QVERIFY2(ScreenColours::IsColour(at(x, 122).rgb(), Qt::black, 8), qPrintable(QString::number(x)));
+    QVERIFY(!ScreenColours::IsColour(at(240, 280).rgb(), Qt::red));
 
     const QString windows = XDoTool::run({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                           QStringLiteral("--pid"), QString::number(program.processId())});
@@ -182,7 +184,7 @@ void TestSaverInAWindow::inputOverThePreviewIsLeftAlone()
     const QString host = openHost(QRect(50, 50, 400, 300));
     ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
 
     for (int i = 0; i < 8; ++i)
         QVERIFY(XDoTool::mouseMove(100 + 30 * i, 100 + 20 * i));
@@ -201,18 +203,18 @@ void TestSaverInAWindow::aWindowLargeEnoughShowsTheStackAtItsSizeAndFollowsIt()
     ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
     const QPoint nearLeftEdge = geometry.topLeft() + QPoint(70, 300);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 10000);
-    QVERIFY(!TestPictures::IsColour(pixelAt(geometry.topLeft() + QPoint(450, 60)).rgb(), Qt::red));
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 10000);
+    QVERIFY(!ScreenColours::IsColour(pixelAt(geometry.topLeft() + QPoint(450, 60)).rgb(), Qt::red));
 
     // Wider: the stack is centred anew, so the photo now starts at x 112.
     bool resized = false;
     XDoTool::run({QStringLiteral("windowsize"), host, QStringLiteral("1000"), QStringLiteral("680")}, &resized);
     QVERIFY(resized);
-    QTRY_VERIFY_WITH_TIMEOUT(!TestPictures::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!ScreenColours::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 5000);
     // The move may reach the screen in more than one paint.
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(geometry.topLeft() + QPoint(120, 300)).rgb(), Qt::red),
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(geometry.topLeft() + QPoint(120, 300)).rgb(), Qt::red),
                              5000);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(geometry.topLeft() + QPoint(880, 300)).rgb(), Qt::red),
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(geometry.topLeft() + QPoint(880, 300)).rgb(), Qt::red),
                              5000);
     QVERIFY(program.isRunning());
 }
@@ -227,7 +229,7 @@ double shareThatDiffers(const QImage &one, const QImage &other)
     int differing = 0;
     for (int y = 0; y < one.height(); ++y) {
         for (int x = 0; x < one.width(); ++x)
-            differing += TestPictures::IsColour(one.pixel(x, y), other.pixelColor(x, y), 48) ? 0 : 1;
+            differing += ScreenColours::IsColour(one.pixel(x, y), other.pixelColor(x, y), 48) ? 0 : 1;
     }
     return double(differing) / (one.width() * one.height());
 }
@@ -295,7 +297,7 @@ QRect shownBox(const QImage &shot)
     QRect box;
     for (int y = 0; y < shot.height(); ++y) {
         for (int x = 0; x < shot.width(); ++x) {
-            if (!TestPictures::IsColour(shot.pixel(x, y), Qt::black, 12))
+            if (!ScreenColours::IsColour(shot.pixel(x, y), Qt::black, 12))
                 box |= QRect(x, y, 1, 1);
         }
     }
@@ -382,7 +384,7 @@ void TestSaverInAWindow::destroyingTheWindowEndsTheSaver()
     const QString host = openHost(QRect(50, 50, 400, 300));
     ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
 
     m_hosts.constLast()->kill();
     QVERIFY(program.waitForExit());
@@ -398,8 +400,8 @@ void TestSaverInAWindow::copiesInTwoWindowsRunSideBySide()
     ProgramProcess second(m_saver.userDirs().environment());
     startInto(first, left);
     startInto(second, right);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(220, 522)).rgb(), Qt::red), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(720, 522)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(220, 522)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(720, 522)).rgb(), Qt::red), 10000);
     QVERIFY(first.isRunning());
     QVERIFY(second.isRunning());
 
@@ -420,8 +422,8 @@ void TestSaverInAWindow::missingPhotographsAreSaidInThePicture()
     QVERIFY(program.waitForStderr(QStringLiteral("Timer1_Timer failed"), 3000));
 
     // The notice's dark grey box over the middle of the preview, and no message box anywhere.
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(QRect(220, 185, 60, 30), QColor(48, 48, 48), 12) > 0.5,
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ScreenColours::ShareOfScreenInColour(QRect(220, 185, 60, 30), QColor(48, 48, 48), 12) > 0.5, 5000);
     QVERIFY(XDoTool::waitForWindow(QStringLiteral("The Dravik Quintavel Screen Saver"), 1500).isEmpty());
     QVERIFY(program.isRunning());
 }

@@ -1,6 +1,8 @@
 #include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
@@ -40,8 +42,8 @@ void TestSaverOnScreen::initTestCase()
 {
     m_saver.setUp();
     const QString photoDir = m_saver.photoDir();
-    QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
-    QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("ZZ001.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
+    QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
+    QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("ZZ001.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
 }
 
 void TestSaverOnScreen::init()
@@ -163,11 +165,11 @@ void TestSaverOnScreen::transparentPartsShowTheFramesBlack()
     const QString photoDir = root.path() + QStringLiteral("/draviks/");
     QVERIFY(QDir().mkpath(photoDir));
     if (afterABluePhoto)
-        QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
+        QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
     const QString photo = photoDir + QStringLiteral("67A01.") + QString::fromLatin1(format);
     const QByteArray contents = TestPictures::HalfTransparent(QColor(0, 200, 0, 128), format.constData());
     QVERIFY(!contents.isEmpty());
-    QVERIFY(TestPictures::WriteFile(photo, contents));
+    QVERIFY(TestFiles::WriteFile(photo, contents));
     StoreSaverSettings(QStringLiteral("1"), photoDir);
 
     ProgramProcess program(m_saver.environment());
@@ -175,10 +177,10 @@ void TestSaverOnScreen::transparentPartsShowTheFramesBlack()
     const QRect photoArea(124, 101, 776, 472);
     const QRect left(150, 130, 330, 410);
     const QRect right(540, 130, 330, 410);
-    const auto showsBlue = [&] { return TestPictures::ShareOfScreenInColour(photoArea, Qt::blue) > 0.9; };
+    const auto showsBlue = [&] { return ScreenColours::ShareOfScreenInColour(photoArea, Qt::blue) > 0.9; };
     const auto showsTheFrameBehind = [&] {
-        return TestPictures::ShareOfScreenInColour(right, Qt::black, 12) > 0.9
-            && TestPictures::ShareOfScreenInColour(left, leftHalf) > 0.9;
+        return ScreenColours::ShareOfScreenInColour(right, Qt::black, 12) > 0.9
+            && ScreenColours::ShareOfScreenInColour(left, leftHalf) > 0.9;
     };
     if (afterABluePhoto)
         QTRY_VERIFY_WITH_TIMEOUT(showsBlue(), 10000);

@@ -1,6 +1,8 @@
 #include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
@@ -58,8 +60,7 @@ void TestSaverRenditionCache::initTestCase()
     const QStringList names{QStringLiteral("57A01.jpg"), QStringLiteral("62B02.jpg"), QStringLiteral("65C03.jpg")};
     for (int index = 0; index < names.size(); ++index) {
         m_photos.append(photoDir + names[index]);
-        QVERIFY(
-            TestPictures::WriteFile(m_photos.last(), TestPictures::Solid(kColours[index], "jpg", QSize(1600, 1200))));
+        QVERIFY(TestFiles::WriteFile(m_photos.last(), TestPictures::Solid(kColours[index], "jpg", QSize(1600, 1200))));
     }
     StoreSaverSettings(QStringLiteral("1"), photoDir);
     // The pointer rests over where the photo will appear: the saver appearing under it is no input.
@@ -96,7 +97,7 @@ void TestSaverRenditionCache::secondRunDecodesNoOriginal()
     for (const QString &photo : std::as_const(m_photos))
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));
     // What the cache gave is what is shown.
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(kPhotoArea, kColours[0]) > 0.9, kRoundsWithinMs);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::ShareOfScreenInColour(kPhotoArea, kColours[0]) > 0.9, kRoundsWithinMs);
     end(program);
     const QString log = program.standardError();
     QVERIFY2(!log.contains(QStringLiteral("decoding")), qPrintable(log));
@@ -106,14 +107,14 @@ void TestSaverRenditionCache::secondRunDecodesNoOriginal()
 void TestSaverRenditionCache::photoChangedBetweenRunsShowsItsNewContent()
 {
     const QString changed = m_photos.first();
-    QVERIFY(TestPictures::WriteFile(changed, TestPictures::Solid(kNewColour, "jpg", QSize(1600, 1200))));
+    QVERIFY(TestFiles::WriteFile(changed, TestPictures::Solid(kNewColour, "jpg", QSize(1600, 1200))));
 
     ProgramProcess program(m_saver.environment());
     SaverProgramFixture::start(program);
     QVERIFY2(program.waitForStderr(decoding(changed), kRoundsWithinMs), qPrintable(program.standardError()));
     bool oldContentShown = false;
-    QTRY_VERIFY_WITH_TIMEOUT((oldContentShown |= TestPictures::ShareOfScreenInColour(kPhotoArea, kColours[0]) > 0.5,
-                              TestPictures::ShareOfScreenInColour(kPhotoArea, kNewColour) > 0.9),
+    QTRY_VERIFY_WITH_TIMEOUT((oldContentShown |= ScreenColours::ShareOfScreenInColour(kPhotoArea, kColours[0]) > 0.5,
+                              ScreenColours::ShareOfScreenInColour(kPhotoArea, kNewColour) > 0.9),
                              kRoundsWithinMs);
     for (const QString &photo : m_photos.mid(1))
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));

@@ -1,5 +1,7 @@
 #include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 
 #include <QDir>
@@ -62,11 +64,11 @@ void TestSaverSettingsFile::initTestCase()
     for (const QByteArray &dir : {m_plainDir, m_latin1Dir}) {
         QCOMPARE(::mkdir(dir.first(dir.indexOf("/draviks/")).constData(), 0700), 0);
         QCOMPARE(::mkdir(dir.constData(), 0700), 0);
-        QVERIFY(TestPictures::WriteFileNamedByBytes(dir + "67A01.jpg", red));
+        QVERIFY(TestFiles::WriteFileNamedByBytes(dir + "67A01.jpg", red));
     }
     const QByteArray classicDir = root + "/classic/draviks/";
     QVERIFY(QDir().mkpath(QFile::decodeName(classicDir)));
-    QVERIFY(TestPictures::WriteFileNamedByBytes(classicDir + "CL001.jpg", red));
+    QVERIFY(TestFiles::WriteFileNamedByBytes(classicDir + "CL001.jpg", red));
 
     // What the two captions look like, from files of the plainest kind.
     QString log;
@@ -97,7 +99,7 @@ QImage TestSaverSettingsFile::captionShownWith(const QByteArray &settings, QStri
         return {};
     const auto showingRed = [] {
         const QImage pixel = grab(QRect(kPhotoMiddle, QSize(1, 1)));
-        return !pixel.isNull() && TestPictures::IsColour(pixel.pixel(0, 0), Qt::red);
+        return !pixel.isNull() && ScreenColours::IsColour(pixel.pixel(0, 0), Qt::red);
     };
     QImage caption;
     // The caption is drawn with the photo; a second grab that agrees shows it has settled.

@@ -1,6 +1,7 @@
 #include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
@@ -55,8 +56,8 @@ void TestSaverSlowListing::initTestCase()
     m_saver.setUp();
     m_gate = m_saver.root() + QStringLiteral("/disc-is-slow");
     const QString photoDir = m_saver.photoDir();
-    QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.png"), TestPictures::Solid(Qt::red, "png")));
-    QVERIFY(TestPictures::WriteFile(photoDir + kSecondPhoto, TestPictures::Solid(Qt::green, "png")));
+    QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.png"), TestPictures::Solid(Qt::red, "png")));
+    QVERIFY(TestFiles::WriteFile(photoDir + kSecondPhoto, TestPictures::Solid(Qt::green, "png")));
     for (int i = 0; i < kOtherEntries; ++i)
         QVERIFY(QDir().mkdir(photoDir + QStringLiteral("album%1").arg(i)));
     StoreSaverSettings(QStringLiteral("1"), photoDir);
@@ -94,14 +95,14 @@ void TestSaverSlowListing::keyEndsTheSaverWhileTheDirectoryIsListed()
 {
     QFETCH(bool, slowFromTheStart);
     if (slowFromTheStart)
-        QVERIFY(TestPictures::WriteFile(m_gate, {}));
+        QVERIFY(TestFiles::WriteFile(m_gate, {}));
     ProgramProcess program(environment());
     SaverProgramFixture::start(program);
 
     if (!slowFromTheStart) {
         // The cycle runs: the ticks have reached the second photo's decode ahead.
         QVERIFY2(program.waitForStderr(kSecondPhoto), qPrintable(program.standardError()));
-        QVERIFY(TestPictures::WriteFile(m_gate, {}));
+        QVERIFY(TestFiles::WriteFile(m_gate, {}));
         // A new name: the directory is not the one listed before, and a restart lists it anew.
         QVERIFY(QDir().mkdir(m_saver.photoDir() + QStringLiteral("album-new")));
     }

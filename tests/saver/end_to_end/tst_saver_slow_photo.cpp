@@ -3,7 +3,8 @@
 #include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "ScanBomb.h"
-#include "TestPictures.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "XDoTool.h"
 
 #include <QElapsedTimer>
@@ -59,7 +60,7 @@ void TestSaverSlowPhoto::initTestCase()
     const QString photoDir = m_saver.photoDir();
     const QByteArray bomb = ScanBomb::Jpeg();
     QVERIFY(!bomb.isEmpty());
-    QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), bomb));
+    QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), bomb));
     StoreSaverSettings(QStringLiteral("1"), photoDir);
 }
 
@@ -135,8 +136,8 @@ void TestSaverSlowPhoto::photoTooSlowToDecodeFailsAndTheSaverGoesOn()
 
     // Nothing of the photo reached the screen, around the message; the bare surface's black
     // tells that the screen is read at all.
-    QVERIFY(TestPictures::ShareOfScreenInColour(kBareSurface, Qt::black) > 0.9);
-    const double photoShown = TestPictures::ShareOfScreenInColour(kPhotoArea, kBombGrey);
+    QVERIFY(ScreenColours::ShareOfScreenInColour(kBareSurface, Qt::black) > 0.9);
+    const double photoShown = ScreenColours::ShareOfScreenInColour(kPhotoArea, kBombGrey);
     QVERIFY2(photoShown < 0.2, qPrintable(QStringLiteral("%1 of the photo area in its grey").arg(photoShown)));
 
     // Answered, the message goes and the saver stays.

@@ -1,4 +1,6 @@
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "UnprivilegedUser.h"
 #include "XDoTool.h"
@@ -208,7 +210,7 @@ bool TestSaverWithDaemon::prepareHome()
         return false;
     QFile::setPermissions(m_binary, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    if (!TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")))
+    if (!TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")))
         return false;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome));
     StoreSaverSettings(QStringLiteral("1"), photoDir);
@@ -230,22 +232,8 @@ bool TestSaverWithDaemon::prepareHome()
             return false;
         m_userEnvironment.insert(QStringLiteral("XAUTHORITY"), copy);
     }
-    // In the sanitizer build the saver runs under the same options; the leak suppressions
-    // come along as a copy for the same reason as the program.
-    for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-        QString options = qEnvironmentVariable(name);
-        if (options.isEmpty())
-            continue;
-        const QRegularExpressionMatch suppressions =
-            QRegularExpression(QStringLiteral("suppressions=([^:]+)")).match(options);
-        if (suppressions.hasMatch()) {
-            const QString copy = m_home + QStringLiteral("/") + QLatin1String(name) + QStringLiteral(".supp");
-            if (!QFile::copy(suppressions.captured(1), copy))
-                return false;
-            options.replace(suppressions.capturedStart(1), suppressions.capturedLength(1), copy);
-        }
-        m_userEnvironment.insert(QLatin1String(name), options);
-    }
+    if (!CarrySanitizerOptions(m_userEnvironment, m_home))
+        return false;
 
     // The daemon's own preferences: only our mode, started at once, no locking or fading to
     // wait through, and no idle activation of its own while the test runs.
@@ -373,7 +361,7 @@ QString TestSaverWithDaemon::rootWindow()
 void TestSaverWithDaemon::activate(Activation *activation)
 {
     QVERIFY2(runningSavers().isEmpty(), "a saver runs before the daemon was activated");
-    QVERIFY(TestPictures::ShareOfScreenInColour(m_photoArea, Qt::red) < 0.01);
+    QVERIFY(ScreenColours::ShareOfScreenInColour(m_photoArea, Qt::red) < 0.01);
     const qsizetype logOffset = daemonLog().size();
     QVERIFY(control(QStringLiteral("-activate")));
 
@@ -387,9 +375,9 @@ void TestSaverWithDaemon::activate(Activation *activation)
     QCOMPARE(activation->pid, savers.constFirst());
 
     // The photo fills its place on the screen, and only its place.
-    QTRY_VERIFY2_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(m_photoArea, Qt::red) > 0.98,
+    QTRY_VERIFY2_WITH_TIMEOUT(ScreenColours::ShareOfScreenInColour(m_photoArea, Qt::red) > 0.98,
                               "the photo is not on the screen", 20000);
-    QVERIFY(TestPictures::ShareOfScreenInColour(QRect(0, 0, 100, 80), Qt::red) < 0.01);
+    QVERIFY(ScreenColours::ShareOfScreenInColour(QRect(0, 0, 100, 80), Qt::red) < 0.01);
 
     // Every window it shows lies in the daemon's window: none is a top-level window. The
     // daemon labels its own window with the pid of the saver it runs there; that one is not
@@ -438,7 +426,7 @@ void TestSaverWithDaemon::deactivate(const Activation &activation)
     }
 
     // The screen is the desktop's again.
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(m_photoArea, Qt::red) < 0.01, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::ShareOfScreenInColour(m_photoArea, Qt::red) < 0.01, 10000);
 }
 
 void TestSaverWithDaemon::activationShowsThePhotoInsideTheDaemonsWindow()
