@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <csignal>
+
 void SaverProgramFixture::setUp()
 {
     QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
@@ -34,4 +36,13 @@ void SaverProgramFixture::start(ProgramProcess &program, const QStringList &argu
     QVERIFY(program.start(arguments));
     QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
     QVERIFY(!XDoTool::waitForWindowOfProcess(program.processId()).isEmpty());
+}
+
+void SaverProgramFixture::end(ProgramProcess &program)
+{
+    QVERIFY2(program.isRunning(), qPrintable(program.standardError()));
+    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
+    QVERIFY(program.waitForExit());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(program.exitCode() == 0, qPrintable(program.standardError()));
 }

@@ -33,6 +33,8 @@ public:
 
     // Starts the program and waits until it says its window is shown and the X server has it.
     static void start(ProgramProcess &program, const QStringList &arguments = {});
+    // Ends the running program as a daemon does (SIGTERM) and checks that it ended well.
+    static void end(ProgramProcess &program);
 
 private:
     IsolatedUserDirs m_userDirs;

@@ -9,8 +9,6 @@
 #include <QFile>
 #include <QTest>
 
-#include <csignal>
-
 using namespace TestPictures;
 using namespace TestFiles;
 using namespace ScreenColours;
@@ -45,7 +43,6 @@ private slots:
 private:
     // Waits for the failure message, answers it and gives the window it was over back.
     void answerFailure(ProgramProcess &program);
-    void endWithStatusZero(ProgramProcess &program);
 
     SaverProgramFixture m_saver;
 };
@@ -79,15 +76,6 @@ void TestSaverDamagedPhoto::answerFailure(ProgramProcess &program)
     QTRY_VERIFY_WITH_TIMEOUT(XDoTool::waitForWindow(kFailureTitle, 0).isEmpty(), 5000);
 }
 
-void TestSaverDamagedPhoto::endWithStatusZero(ProgramProcess &program)
-{
-    QVERIFY2(program.isRunning(), qPrintable(program.standardError()));
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(program.exitCode() == 0, qPrintable(program.standardError()));
-}
-
 void TestSaverDamagedPhoto::damagedPhotoFailsAndTheSaverGoesOn_data()
 {
     QTest::addColumn<QByteArray>("contents");
@@ -117,7 +105,7 @@ void TestSaverDamagedPhoto::damagedPhotoFailsAndTheSaverGoesOn()
         if (QTest::currentTestFailed())
             return;
     }
-    endWithStatusZero(program);
+    SaverProgramFixture::end(program);
 }
 
 // The one photo is decoded and shown, then cut short where it lies (same file, fewer bytes):
@@ -135,7 +123,7 @@ void TestSaverDamagedPhoto::photoCutShortAfterItsDecodeFailsAtItsNextTick()
     answerFailure(program);
     if (QTest::currentTestFailed())
         return;
-    endWithStatusZero(program);
+    SaverProgramFixture::end(program);
 }
 
 QTEST_MAIN(TestSaverDamagedPhoto)

@@ -13,7 +13,6 @@
 #include <QScreen>
 #include <QTest>
 
-#include <csignal>
 #include <memory>
 
 // The real program drawing into another program's window on a real X server (Xvfb,
@@ -46,7 +45,6 @@ private:
     static QColor pixelAt(const QPoint &point);
     // The window's picture once the saver shows its first photo there; null if it never does.
     QImage shownOnceRed(const QRect &geometry);
-    void stop(ProgramProcess &program);
     void closeHosts();
 
     SaverProgramFixture m_saver;
@@ -96,13 +94,6 @@ void TestSaverInAWindow::closeHosts()
     m_hosts.clear();
 }
 
-void TestSaverInAWindow::stop(ProgramProcess &program)
-{
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitCode(), 0);
-}
-
 QImage TestSaverInAWindow::shownOnceRed(const QRect &geometry)
 {
     // The red photo fills well over a third of the stack at any scale.
@@ -142,11 +133,7 @@ void TestSaverInAWindow::previewIsDrawnInsideTheWindowScaledDown()
     QVERIFY(!windows.isEmpty());
     for (const QString &window : windows.split(QLatin1Char('\n')))
         QCOMPARE(XDoTool::parentOf(window), host);
-
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
+    SaverProgramFixture::end(program);
 }
 
 // MATE's preferences dialog runs the saver as for the full screen (--root) and hands it its
@@ -176,7 +163,7 @@ void TestSaverInAWindow::previewInTheDaemonsWindowIsScaledAndCentred()
     QVERIFY(!windows.isEmpty());
     for (const QString &window : windows.split(QLatin1Char('\n')))
         QCOMPARE(XDoTool::parentOf(window), host);
-    stop(program);
+    SaverProgramFixture::end(program);
 }
 
 void TestSaverInAWindow::inputOverThePreviewIsLeftAlone()
@@ -263,7 +250,7 @@ void TestSaverInAWindow::aResizedWindowShowsWhatAFreshStartThereShows()
         startInto(program, host);
         freshStart = shownOnceRed(resized);
         QVERIFY2(!freshStart.isNull(), qPrintable(program.standardError()));
-        stop(program);
+        SaverProgramFixture::end(program);
         closeHosts();
     }
 
@@ -286,7 +273,7 @@ void TestSaverInAWindow::aResizedWindowShowsWhatAFreshStartThereShows()
         differing() < 0.01,
         qPrintable(QStringLiteral("%1 of the picture differs from a fresh start's").arg(differing())), 10000);
     QVERIFY(program.isRunning());
-    stop(program);
+    SaverProgramFixture::end(program);
 }
 
 namespace {
@@ -376,7 +363,7 @@ void TestSaverInAWindow::theStackIsWholeAndCentredUnderQtsScaling()
         return QString();
     };
     QTRY_VERIFY2_WITH_TIMEOUT(problem().isEmpty(), qPrintable(problem()), 10000);
-    stop(program);
+    SaverProgramFixture::end(program);
 }
 
 void TestSaverInAWindow::destroyingTheWindowEndsTheSaver()
@@ -408,8 +395,7 @@ void TestSaverInAWindow::copiesInTwoWindowsRunSideBySide()
     // They hold no lock, so the full-screen saver still starts beside them.
     ProgramProcess fullScreen(m_saver.environment());
     SaverProgramFixture::start(fullScreen);
-    QCOMPARE(::kill(pid_t(fullScreen.processId()), SIGTERM), 0);
-    QVERIFY(fullScreen.waitForExit());
+    SaverProgramFixture::end(fullScreen);
 }
 
 void TestSaverInAWindow::missingPhotographsAreSaidInThePicture()

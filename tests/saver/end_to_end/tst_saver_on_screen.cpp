@@ -10,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-
 // The real program on a real X server (Xvfb, 1024 × 768, 15 twips per pixel), driven with
 // xdotool as a user would drive it. At this size the stack sits 1400 twips down:
 //   frame SSPanel1   x 116..908, y 93..581, bevel 8 pixels
@@ -191,9 +189,7 @@ void TestSaverOnScreen::transparentPartsShowTheFramesBlack()
         QTRY_VERIFY_WITH_TIMEOUT(showsBlue(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(showsTheFrameBehind(), 10000);
     }
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitCode(), 0);
+    SaverProgramFixture::end(program);
 }
 
 QTEST_MAIN(TestSaverOnScreen)

@@ -8,8 +8,6 @@
 
 #include <QTest>
 
-#include <csignal>
-
 namespace {
 
 // Where the photo appears on this 1024 × 768 screen (see tst_saver_on_screen).
@@ -47,8 +45,6 @@ private slots:
     void photoChangedBetweenRunsShowsItsNewContent();
 
 private:
-    static void end(ProgramProcess &program);
-
     SaverProgramFixture m_saver;
     QStringList m_photos;
 };
@@ -67,14 +63,6 @@ void TestSaverRenditionCache::initTestCase()
     QVERIFY(XDoTool::mouseMove(500, 300));
 }
 
-void TestSaverRenditionCache::end(ProgramProcess &program)
-{
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-}
-
 void TestSaverRenditionCache::firstRunDecodesEachPhotoOnceForAllItsRounds()
 {
     ProgramProcess program(m_saver.environment());
@@ -82,7 +70,7 @@ void TestSaverRenditionCache::firstRunDecodesEachPhotoOnceForAllItsRounds()
     // The second round comes back to each photo.
     for (const QString &photo : std::as_const(m_photos))
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));
-    end(program);
+    SaverProgramFixture::end(program);
     const QString log = program.standardError();
     for (const QString &photo : std::as_const(m_photos))
         QVERIFY2(log.count(decoding(photo)) == 1, qPrintable(log));
@@ -98,7 +86,7 @@ void TestSaverRenditionCache::secondRunDecodesNoOriginal()
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));
     // What the cache gave is what is shown.
     QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::ShareOfScreenInColour(kPhotoArea, kColours[0]) > 0.9, kRoundsWithinMs);
-    end(program);
+    SaverProgramFixture::end(program);
     const QString log = program.standardError();
     QVERIFY2(!log.contains(QStringLiteral("decoding")), qPrintable(log));
     QVERIFY2(!log.contains(QStringLiteral("Timer1_Timer failed")), qPrintable(log));
@@ -118,7 +106,7 @@ void TestSaverRenditionCache::photoChangedBetweenRunsShowsItsNewContent()
                              kRoundsWithinMs);
     for (const QString &photo : m_photos.mid(1))
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));
-    end(program);
+    SaverProgramFixture::end(program);
     QVERIFY(!oldContentShown);
     const QString log = program.standardError();
     for (const QString &photo : m_photos.mid(1))
