@@ -42,6 +42,8 @@ private:
     // A window of another program at the given place; its id, or empty.
     QString openHost(const QRect &geometry);
     void startInto(ProgramProcess &program, const QString &window);
+    // The program has visible windows, and each lies inside the host: none of its own.
+    static void showsOnlyInside(ProgramProcess &program, const QString &host);
     static QColor pixelAt(const QPoint &point);
     // The window's picture once the saver shows its first photo there; null if it never does.
     QImage shownOnceRed(const QRect &geometry);
@@ -83,6 +85,15 @@ QString TestSaverInAWindow::openHost(const QRect &geometry)
 void TestSaverInAWindow::startInto(ProgramProcess &program, const QString &window)
 {
     QVERIFY(program.start({QStringLiteral("--window-id"), QStringLiteral("0x%1").arg(window.toULongLong(), 0, 16)}));
+}
+
+void TestSaverInAWindow::showsOnlyInside(ProgramProcess &program, const QString &host)
+{
+    const QString windows = XDoTool::run({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--pid"), QString::number(program.processId())});
+    QVERIFY(!windows.isEmpty());
+    for (const QString &window : windows.split(QLatin1Char('\n')))
+        QCOMPARE(XDoTool::parentOf(window), host);
 }
 
 void TestSaverInAWindow::closeHosts()
@@ -128,11 +139,7 @@ void TestSaverInAWindow::previewIsDrawnInsideTheWindowScaledDown()
     QCOMPARE(pixelAt(QPoint(700, 600)), outside);
 
     // No window of its own: whatever the saver shows lies inside the host.
-    const QString windows = XDoTool::run({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                          QStringLiteral("--pid"), QString::number(program.processId())});
-    QVERIFY(!windows.isEmpty());
-    for (const QString &window : windows.split(QLatin1Char('\n')))
-        QCOMPARE(XDoTool::parentOf(window), host);
+    showsOnlyInside(program, host);
     SaverProgramFixture::end(program);
 }
 
@@ -158,11 +165,7 @@ void TestSaverInAWindow::previewInTheDaemonsWindowIsScaledAndCentred()
         QVERIFY2(ScreenColours::IsColour(at(x, 122).rgb(), Qt::black, 8), qPrintable(QString::number(x)));
     QVERIFY(!ScreenColours::IsColour(at(240, 280).rgb(), Qt::red));
 
-    const QString windows = XDoTool::run({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                          QStringLiteral("--pid"), QString::number(program.processId())});
-    QVERIFY(!windows.isEmpty());
-    for (const QString &window : windows.split(QLatin1Char('\n')))
-        QCOMPARE(XDoTool::parentOf(window), host);
+    showsOnlyInside(program, host);
     SaverProgramFixture::end(program);
 }
 
