@@ -1,14 +1,15 @@
 #include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
 #include "ScanBomb.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
+#include "UnprivilegedUser.h"
 #include "platform/files/FileName.h"
 #include "settings/ProgramSettings.h"
 #include "settings/store/SettingsStore.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -149,29 +150,20 @@ TestInstallCommand::Result TestInstallCommand::installAsHomeOwner(const QStringL
 
 bool TestInstallCommand::giveHomeToNobody()
 {
-    const passwd *nobody = ::getpwnam("nobody");
-    if (!nobody)
-        return false;
     // The settings store refuses a settings file it may not look for, so the user gets its
     // config directory as well as its home.
-    for (const QString &tree : {m_home->path(), QFileInfo(m_dirs->configHome()).path()}) {
-        QDirIterator entries(tree, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                             QDirIterator::Subdirectories);
-        while (entries.hasNext())
-            (void)::lchown(QFile::encodeName(entries.next()).constData(), nobody->pw_uid, nobody->pw_gid);
-        (void)::lchown(QFile::encodeName(tree).constData(), nobody->pw_uid, nobody->pw_gid);
-    }
-    return true;
+    const UnprivilegedUser nobody;
+    return nobody.handOver(m_home->path()) && nobody.handOver(QFileInfo(m_dirs->configHome()).path());
 }
 
 // As nobody, with nothing given to nobody beforehand; root only.
 TestInstallCommand::Result TestInstallCommand::installAsNobody(const QStringList &arguments)
 {
-    const passwd *nobody = ::getpwnam("nobody");
-    if (!nobody)
+    const UnprivilegedUser nobody;
+    if (!nobody.isKnown())
         return {};
-    const uid_t uid = nobody->pw_uid;
-    const gid_t gid = nobody->pw_gid;
+    const uid_t uid = nobody.uid();
+    const gid_t gid = nobody.gid();
     QProcess process;
     process.setChildProcessModifier([uid, gid] {
         if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
@@ -345,7 +337,7 @@ TestInstallCommand::Result TestInstallCommand::refusedOnItsOwn(const QByteArray 
         return {};
     const QByteArray before = settingsBytes();
     const QString target = photoDirectory(QStringLiteral("bad/draviks"), false);
-    if (!TestPictures::WriteFile(target + QStringLiteral("/67A01.jpg"), picture))
+    if (!TestFiles::WriteFile(target + QStringLiteral("/67A01.jpg"), picture))
         return {};
     QProcess process;
     const Result result = run(process, {target}, QStringLiteral(DRAVIK_INSTALL_BINARY), timeoutMs);

@@ -1,4 +1,6 @@
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XwdImage.h"
 
@@ -149,15 +151,15 @@ bool TestSaverWithMate::prepareHome()
         if (!QDir().mkpath(dir))
             return false;
     }
-    if (!TestPictures::WriteFile(m_photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")))
+    if (!TestFiles::WriteFile(m_photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")))
         return false;
     // Where the saver looks without XDG_CONFIG_HOME: ~/.config.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome));
     StoreSaverSettings(QStringLiteral("1"), m_photoDir);
     // Qt's own rules file, the one way into a saver whose environment the daemon sets: the
     // saver then says where it looks for photos, in the daemon's log.
-    return TestPictures::WriteFile(configHome + QStringLiteral("/QtProject/qtlogging.ini"),
-                                   QByteArrayLiteral("[Rules]\ndravik.lifecycle.debug=true\n"));
+    return TestFiles::WriteFile(configHome + QStringLiteral("/QtProject/qtlogging.ini"),
+                                QByteArrayLiteral("[Rules]\ndravik.lifecycle.debug=true\n"));
 }
 
 bool TestSaverWithMate::startSession()
@@ -288,7 +290,7 @@ double TestSaverWithMate::shareOfPhotoArea() const
     qsizetype inColour = 0;
     for (int y = m_photoArea.top(); y <= m_photoArea.bottom(); ++y) {
         for (int x = m_photoArea.left(); x <= m_photoArea.right(); ++x)
-            inColour += TestPictures::IsColour(screen.pixel(x, y), Qt::red) ? 1 : 0;
+            inColour += ScreenColours::IsColour(screen.pixel(x, y), Qt::red) ? 1 : 0;
     }
     return double(inColour) / double(m_photoArea.width() * m_photoArea.height());
 }

@@ -1,3 +1,4 @@
+#include "DesignStack.h"
 #include "platform/desktop/HostWindow.h"
 #include "saver/HostedPresentation.h"
 #include "saver/ScaledPreview.h"
@@ -9,16 +10,6 @@
 #include <QWindow>
 
 namespace {
-
-// The design stack; the banner keeps its picture's 610 × 76 pixels.
-SaverStack designStack(float twipsPerPixel)
-{
-    SaverStack stack;
-    stack.SSPanel1 = {-120, 0, 11895, 7335};
-    stack.panYear = {1800, 8160, 3795, 360};
-    stack.Image2 = {1560, 7690, 610 * twipsPerPixel, 76 * twipsPerPixel};
-    return stack;
-}
 
 // A host of our own: a window of this process standing in for another program's, whose size
 // the test changes.
@@ -102,7 +93,7 @@ void TestHostedPresentation::hostSizeDecidesBetweenWindowAndPreview()
     QFETCH(bool, preview);
     QFETCH(QSize, window);
 
-    const HostedLayout layout = hostedLayoutFor(host, designStack(twipsPerPixel), twipsPerPixel);
+    const HostedLayout layout = hostedLayoutFor(host, DesignStack(twipsPerPixel), twipsPerPixel);
     QCOMPARE(layout.preview, preview);
     QCOMPARE(layout.window, window);
 }
@@ -113,7 +104,7 @@ void TestHostedPresentation::aHostThatChangesSizeSwitchesAndKeepsWhatIsShown()
     auto host = std::make_unique<OwnHost>(QSize(200, 150));
     OwnHost &ownHost = *host;
     HostedPresentation presentation(std::move(host));
-    presentation.attach(window, [] { return designStack(15.0f); });
+    presentation.attach(window, [] { return DesignStack(15.0f); });
     QSignalSpy resized(&presentation, &HostedPresentation::resized);
 
     presentation.place();

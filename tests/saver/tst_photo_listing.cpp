@@ -1,4 +1,4 @@
-#include "TestPictures.h"
+#include "TestFiles.h"
 #include "platform/files/DirectoryListing.h"
 #include "platform/runtime/RuntimeError.h"
 #include "saver/PhotoListing.h"
@@ -60,7 +60,7 @@ void TestPhotoListing::init()
     QVERIFY(m_root->isValid());
     for (const char *name : {"67A.JPG", "02B.JPG"})
         QVERIFY(touch(m_root->filePath(QString::fromLatin1(name))));
-    QVERIFY(TestPictures::BackDateByAnHour(m_root->path()));
+    QVERIFY(TestFiles::BackDateByAnHour(m_root->path()));
     m_pattern = m_root->path() + QStringLiteral("/*.*");
 }
 

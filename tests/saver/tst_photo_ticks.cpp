@@ -1,3 +1,5 @@
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "saver/PhotoTicks.h"
 #include "settings/ProgramSettings.h"
@@ -9,6 +11,8 @@
 #include <QTest>
 
 using namespace TestPictures;
+using namespace TestFiles;
+using namespace ScreenColours;
 
 Q_DECLARE_METATYPE(PhotoTicks::Outcome)
 

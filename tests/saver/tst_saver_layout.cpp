@@ -1,3 +1,4 @@
+#include "DesignStack.h"
 #include "platform/runtime/RuntimeError.h"
 #include "saver/SaverLayout.h"
 
@@ -6,17 +7,6 @@
 #include <vector>
 
 namespace {
-
-// The design positions the window starts from; the banner's size depends on the twips per
-// pixel, since it keeps its picture's 610 × 76 pixels.
-SaverStack designStack(float twipsPerPixel)
-{
-    SaverStack stack;
-    stack.SSPanel1 = {-120, 0, 11895, 7335};
-    stack.panYear = {1800, 8160, 3795, 360};
-    stack.Image2 = {1560, 7690, 610 * twipsPerPixel, 76 * twipsPerPixel};
-    return stack;
-}
 
 ScreenTwips fixedScreen(float width, float height)
 {
@@ -130,7 +120,7 @@ void TestSaverLayout::layout()
     QFETCH(float, screenWidth);
     QFETCH(float, screenHeight);
 
-    SaverStack stack = designStack(twipsPerPixel);
+    SaverStack stack = DesignStack(twipsPerPixel);
     const ScreenTwips screen = fixedScreen(screenWidth, screenHeight);
     OffsetFrameForScreen(stack, screen);
     CentreAndStack(stack, screen);
@@ -154,7 +144,7 @@ void TestSaverLayout::eachCentringReadsTheScreenAfresh()
     std::vector<float> widths{1000, 2000, 3000};
     size_t reads = 0;
     const ScreenTwips screen{[&] { return widths.at(reads++); }, [] { return 0.0f; }};
-    SaverStack stack = designStack(15);
+    SaverStack stack = DesignStack(15);
     CentreAndStack(stack, screen);
     QCOMPARE(reads, size_t(3));
     QCOMPARE(stack.SSPanel1.left, (1000.0f - 11895.0f) / 2);

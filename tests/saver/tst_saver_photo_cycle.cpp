@@ -3,6 +3,8 @@
 #include "MessageBoxWatcher.h"
 #include "SaverSettings.h"
 #include "ScanBomb.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "platform/controls/ImageElement.h"
 #include "platform/controls/Panel3D.h"
@@ -23,6 +25,8 @@
 #include <unistd.h>
 
 using namespace TestPictures;
+using namespace TestFiles;
+using namespace ScreenColours;
 
 namespace {
 

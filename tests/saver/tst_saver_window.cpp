@@ -1,7 +1,7 @@
 #include "FullScreenForm1.h"
 #include "IsolatedUserDirs.h"
 #include "SaverSettings.h"
-#include "TestPictures.h"
+#include "ScreenColours.h"
 #include "platform/controls/ImageElement.h"
 #include "platform/controls/Panel3D.h"
 #include "platform/desktop/ElementPlacement.h"
@@ -154,7 +154,7 @@ void TestSaverWindow::layoutForThisScreen()
     const qreal ratio = shown.devicePixelRatio();
     const QPoint photoCentre = photo.mapTo(&form, photo.rect().center()) * ratio;
     const QImage &picture = photo.Picture();
-    QVERIFY(TestPictures::IsColour(shown.pixel(photoCentre), picture.pixelColor(picture.rect().center()), 16));
+    QVERIFY(ScreenColours::IsColour(shown.pixel(photoCentre), picture.pixelColor(picture.rect().center()), 16));
     const QPoint bevelTop = frame.mapTo(&form, QPoint(frame.width() / 2, 2)) * ratio;
     QCOMPARE(shown.pixelColor(bevelTop), QColor(128, 128, 128));
 }

@@ -2,16 +2,13 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
-#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -50,32 +47,12 @@ QString HeadlessSway::home() const
 
 bool HeadlessSway::handOver() const
 {
-    if (!m_asNobody)
-        return true;
-    const passwd *user = ::getpwnam("nobody");
-    if (!user)
-        return false;
-    const auto own = [user](const QString &path) {
-        return ::lchown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid) == 0;
-    };
-    if (!own(home()))
-        return false;
-    QDirIterator it(home(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        if (!own(it.next()))
-            return false;
-    }
-    return true;
+    return !m_asNobody || m_user.handOver(home());
 }
 
 QStringList HeadlessSway::asUser(const QStringList &command) const
 {
-    if (!m_asNobody)
-        return command;
-    return QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                       QStringLiteral("--clear-groups"), QStringLiteral("--")}
-    + command;
+    return m_asNobody ? m_user.command(command) : command;
 }
 
 bool HeadlessSway::start(const QString &pointerProgram, int timeoutMs)
@@ -119,21 +96,9 @@ bool HeadlessSway::start(const QString &pointerProgram, int timeoutMs)
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home() + QStringLiteral("/config"));
-    // In the sanitizer build the clients run under the same options; the suppressions come
-    // along as a copy the user can read.
-    for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-        QString options = qEnvironmentVariable(name);
-        if (options.isEmpty())
-            continue;
-        const QRegularExpressionMatch suppressions =
-            QRegularExpression(QStringLiteral("suppressions=([^:]+)")).match(options);
-        if (suppressions.hasMatch()) {
-            const QString copy = m_base.filePath(QLatin1String(name) + QStringLiteral(".supp"));
-            QFile::copy(suppressions.captured(1), copy);
-            QFile::setPermissions(copy, QFile::ReadOwner | QFile::ReadOther);
-            options.replace(suppressions.capturedStart(1), suppressions.capturedLength(1), copy);
-        }
-        environment.insert(QLatin1String(name), options);
+    if (!CarrySanitizerOptions(environment, m_base.path())) {
+        m_error = QStringLiteral("cannot copy the sanitizer's suppressions into %1").arg(m_base.path());
+        return false;
     }
     QProcessEnvironment swayEnvironment = environment;
     swayEnvironment.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
@@ -217,20 +182,7 @@ QString HeadlessSway::logTail(int lines) const
 
 int HeadlessSway::run(const QStringList &command, QByteArray *output) const
 {
-    const QStringList full = asUser(command);
-    QProcess process;
-    process.setProcessEnvironment(m_environment);
-    process.setWorkingDirectory(home());
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(full.constFirst(), full.mid(1));
-    if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished(5000);
-        return -1;
-    }
-    if (output)
-        *output = process.readAllStandardOutput();
-    return process.exitCode();
+    return RunToEnd(asUser(command), m_environment, home(), QProcess::ForwardedErrorChannel, output);
 }
 
 QMap<QString, QRect> HeadlessSway::outputs() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UnprivilegedUser.h"
+
 #include <QImage>
 #include <QList>
 #include <QMap>
@@ -62,5 +64,6 @@ private:
     QProcess m_pointer;
     QProcessEnvironment m_environment;
     QString m_error;
+    UnprivilegedUser m_user;
     bool m_asNobody = false;
 };

@@ -1,10 +1,6 @@
 #include "TestPictures.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <QBuffer>
-#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
@@ -14,10 +10,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace TestPictures {
 
@@ -505,80 +497,6 @@ QByteArray MngClaiming(quint32 width, quint32 height)
     const QByteArray pixels = qCompress(QByteArray::fromHex("0080")).mid(4);
     return QByteArray::fromHex("8a4d4e470d0a1a0a") + chunk("MHDR", frame) + chunk("IHDR", header)
         + chunk("IDAT", pixels) + chunk("IEND", {}) + chunk("MEND", {});
-}
-
-bool WriteFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
-bool WriteFileNamedByBytes(const QByteArray &path, const QByteArray &contents)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, contents.constData(), size_t(contents.size())) == contents.size();
-    return ::close(fd) == 0 && written;
-}
-
-bool BackDateByAnHour(const QString &path)
-{
-    struct stat info;
-    const QByteArray name = QFile::encodeName(path);
-    if (::stat(name.constData(), &info) != 0)
-        return false;
-    const timespec times[2] = {info.st_atim, {info.st_mtim.tv_sec - 3600, 0}};
-    return ::utimensat(AT_FDCWD, name.constData(), times, 0) == 0;
-}
-
-bool IsColour(QRgb pixel, const QColor &expected, int tolerance)
-{
-    return std::abs(qRed(pixel) - expected.red()) <= tolerance
-        && std::abs(qGreen(pixel) - expected.green()) <= tolerance
-        && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
-}
-
-QString AreaColourProblem(const QImage &shot, const QRect &area, const QColor &expected, const QString &what, int step)
-{
-    if (shot.isNull())
-        return QStringLiteral("no screenshot");
-    int points = 0;
-    int wrong = 0;
-    QString example;
-    for (int y = area.top() + step / 2; y <= area.bottom(); y += step) {
-        for (int x = area.left() + step / 2; x <= area.right(); x += step) {
-            ++points;
-            const QRgb pixel = shot.valid(x, y) ? shot.pixel(x, y) : qRgb(255, 0, 255);
-            if (!IsColour(pixel, expected, 16) && wrong++ == 0)
-                example = QStringLiteral("(%1,%2) is %3").arg(x).arg(y).arg(QColor(pixel).name());
-        }
-    }
-    if (wrong == 0)
-        return {};
-    return QStringLiteral("%1: %2 of %3 points across %4x%5+%6+%7 are not %8, e.g. %9")
-        .arg(what)
-        .arg(wrong)
-        .arg(points)
-        .arg(area.width())
-        .arg(area.height())
-        .arg(area.x())
-        .arg(area.y())
-        .arg(expected.name(), example);
-}
-
-double ShareOfScreenInColour(const QRect &area, const QColor &expected, int tolerance)
-{
-    const QImage shot =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-    if (shot.isNull())
-        return 0.0;
-    int matching = 0;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x)
-            matching += IsColour(shot.pixel(x, y), expected, tolerance) ? 1 : 0;
-    }
-    return double(matching) / (shot.width() * shot.height());
 }
 
 } // namespace TestPictures

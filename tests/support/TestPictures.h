@@ -2,11 +2,8 @@
 
 #include <QByteArray>
 #include <QColor>
-#include <QImage>
 #include <QList>
-#include <QRect>
 #include <QSize>
-#include <QString>
 
 // Picture files made on the spot for the saver's tests: solid colours, so a test can tell
 // which file is shown by one pixel, and a few deliberately odd files.
@@ -40,18 +37,5 @@ QByteArray WithClaimedJpegSize(const QByteArray &jpeg, quint16 width, quint16 he
 QByteArray PngHeaderClaiming(quint32 width, quint32 height);
 // A whole MNG of a few bytes: a frame of the dimensions (MHDR) holding one grey 1 × 1 PNG.
 QByteArray MngClaiming(quint32 width, quint32 height);
-
-bool WriteFile(const QString &path, const QByteArray &contents);
-// Writes the file named by exactly these bytes, past any decoding of names to text.
-bool WriteFileNamedByBytes(const QByteArray &path, const QByteArray &contents);
-// Sets the file's or directory's modification time an hour back, as if it had last changed then.
-bool BackDateByAnHour(const QString &path);
-// Within a tolerance that JPEG's lossy colours need.
-bool IsColour(QRgb pixel, const QColor &expected, int tolerance = 24);
-// Empty when every point of a grid across the area (one every step pixels, half a step in
-// from its edges) shows the colour; otherwise what was seen instead, naming the area as what.
-QString AreaColourProblem(const QImage &shot, const QRect &area, const QColor &expected, const QString &what, int step);
-// How much of the area of the primary screen shows the colour, from 0 to 1 (a real display only).
-double ShareOfScreenInColour(const QRect &area, const QColor &expected, int tolerance = 24);
 
 } // namespace TestPictures

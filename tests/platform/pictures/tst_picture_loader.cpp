@@ -1,3 +1,5 @@
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "platform/files/FileName.h"
 #include "platform/pictures/LoadStop.h"
@@ -20,6 +22,8 @@
 #include <unistd.h>
 
 using namespace TestPictures;
+using namespace TestFiles;
+using namespace ScreenColours;
 
 namespace {
 

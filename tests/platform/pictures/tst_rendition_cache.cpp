@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "platform/files/FileIdentity.h"
 #include "platform/pictures/LoadStop.h"
@@ -182,7 +183,7 @@ RenditionKey TestRenditionCache::sourceKey(const QString &name, const QSize &sho
 {
     const QString path = m_root.path() + QStringLiteral("/photos/") + name;
     if (!QFile::exists(path))
-        TestPictures::WriteFile(path, TestPictures::Solid(Qt::red, "jpg", QSize(320, 240)));
+        TestFiles::WriteFile(path, TestPictures::Solid(Qt::red, "jpg", QSize(320, 240)));
     const std::optional<FileIdentity> identity = IdentityOfFile(path);
     return {path, identity.value_or(FileIdentity{}), shownSize};
 }
@@ -234,8 +235,7 @@ void TestRenditionCache::cachedDecodeEqualsAFreshDecode()
 {
     const RenditionCache cache(cacheFolder());
     const RenditionKey key = sourceKey(QStringLiteral("62B02.jpg"), QSize(77, 51));
-    QVERIFY(
-        TestPictures::WriteFile(key.sourcePath, TestPictures::SplitJpeg(Qt::darkGreen, Qt::yellow, QSize(1200, 800))));
+    QVERIFY(TestFiles::WriteFile(key.sourcePath, TestPictures::SplitJpeg(Qt::darkGreen, Qt::yellow, QSize(1200, 800))));
     const RenditionKey written{key.sourcePath, *IdentityOfFile(key.sourcePath), key.shownSize};
     const QImage decoded = LoadPicture(written.sourcePath, written.shownSize);
     cache.store(written, decoded);
@@ -313,11 +313,11 @@ void TestRenditionCache::changedOriginalMisses()
     const QByteArray contents = original.readAll();
     original.close();
     if (change == QStringLiteral("rewrite")) {
-        QVERIFY(TestPictures::WriteFile(path, contents));
+        QVERIFY(TestFiles::WriteFile(path, contents));
     } else if (change == QStringLiteral("touch")) {
         QVERIFY(setModified(path, 1000000000));
     } else if (change == QStringLiteral("rename")) {
-        QVERIFY(TestPictures::WriteFile(path + QStringLiteral(".new"), contents));
+        QVERIFY(TestFiles::WriteFile(path + QStringLiteral(".new"), contents));
         QVERIFY(
             ::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(), QFile::encodeName(path).constData())
             == 0);
@@ -370,12 +370,12 @@ void TestRenditionCache::unusableFolderIsNeverUsed()
     QVERIFY(QFile::setPermissions(cacheFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     switch (fault) {
     case Fault::CacheHomeIsAFile:
-        QVERIFY(TestPictures::WriteFile(m_root.path() + QStringLiteral("/file"), "x"));
+        QVERIFY(TestFiles::WriteFile(m_root.path() + QStringLiteral("/file"), "x"));
         folder = m_root.path() + QStringLiteral("/file/renditions");
         break;
     case Fault::FileInPlaceOfFolder:
         QVERIFY(QDir(cacheFolder()).removeRecursively());
-        QVERIFY(TestPictures::WriteFile(cacheFolder(), "x"));
+        QVERIFY(TestFiles::WriteFile(cacheFolder(), "x"));
         break;
     case Fault::ForeignOwner:
         if (::geteuid() != 0)
@@ -467,7 +467,7 @@ void TestRenditionCache::damagedEntryIsAMiss()
     case Damage::OtherShownSize: {
         const QSize other(kShownSize.width() + 1, kShownSize.height());
         const QImage picture = gradient(QImage::Format_RGB32, 9).scaled(other);
-        QVERIFY(TestPictures::WriteFile(entry, RenditionEntryFor({key.sourcePath, key.source, other}, picture)));
+        QVERIFY(TestFiles::WriteFile(entry, RenditionEntryFor({key.sourcePath, key.source, other}, picture)));
         break;
     }
     case Damage::HugeClaimSizeMismatched:
@@ -577,7 +577,7 @@ void TestRenditionCache::fullCacheMakesRoomOnlyFromWhatIsStale()
     const QString firstEntry = entries(cacheFolder()).value(0);
     const QString abandoned = cacheFolder() + QStringLiteral("/.new-1-0");
     if (stale == Stale::AbandonedWrite)
-        QVERIFY(TestPictures::WriteFile(abandoned, QByteArray(entrySize, 'x')));
+        QVERIFY(TestFiles::WriteFile(abandoned, QByteArray(entrySize, 'x')));
     else
         RenditionCache(cacheFolder(), limit).store(second, gradient(QImage::Format_RGB32, 1));
 
@@ -589,7 +589,7 @@ void TestRenditionCache::fullCacheMakesRoomOnlyFromWhatIsStale()
         QVERIFY(QFile::remove(first.sourcePath));
         break;
     case Stale::PhotoRewritten:
-        QVERIFY(TestPictures::WriteFile(first.sourcePath, TestPictures::Solid(Qt::blue, "jpg", QSize(320, 240))));
+        QVERIFY(TestFiles::WriteFile(first.sourcePath, TestPictures::Solid(Qt::blue, "jpg", QSize(320, 240))));
         break;
     case Stale::UnusedTooLong:
         QVERIFY(setModified(firstEntry, now - (RenditionCache::kUnusedAfterDays + 1) * 24 * 3600));

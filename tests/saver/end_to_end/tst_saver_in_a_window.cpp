@@ -1,6 +1,8 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
@@ -9,10 +11,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <memory>
 
 // The real program drawing into another program's window on a real X server (Xvfb,
@@ -42,33 +42,29 @@ private:
     // A window of another program at the given place; its id, or empty.
     QString openHost(const QRect &geometry);
     void startInto(ProgramProcess &program, const QString &window);
+    // The program has visible windows, and each lies inside the host: none of its own.
+    static void showsOnlyInside(ProgramProcess &program, const QString &host);
     static QColor pixelAt(const QPoint &point);
     // The window's picture once the saver shows its first photo there; null if it never does.
     QImage shownOnceRed(const QRect &geometry);
-    void stop(ProgramProcess &program);
     void closeHosts();
 
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
-    QString m_photoDir;
+    SaverProgramFixture m_saver;
     QList<std::shared_ptr<QProcess>> m_hosts;
 };
 
 void TestSaverInAWindow::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
-    m_photoDir = m_root.path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(m_photoDir));
-    QVERIFY(TestPictures::WriteFile(m_photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
-    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
+    m_saver.setUp();
+    QVERIFY(
+        TestFiles::WriteFile(m_saver.photoDir() + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
 }
 
 void TestSaverInAWindow::cleanup()
 {
     closeHosts();
-    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
 }
 
 QString TestSaverInAWindow::openHost(const QRect &geometry)
@@ -91,6 +87,15 @@ void TestSaverInAWindow::startInto(ProgramProcess &program, const QString &windo
     QVERIFY(program.start({QStringLiteral("--window-id"), QStringLiteral("0x%1").arg(window.toULongLong(), 0, 16)}));
 }
 
+void TestSaverInAWindow::showsOnlyInside(ProgramProcess &program, const QString &host)
+{
+    const QString windows = XDoTool::run({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--pid"), QString::number(program.processId())});
+    QVERIFY(!windows.isEmpty());
+    for (const QString &window : windows.split(QLatin1Char('\n')))
+        QCOMPARE(XDoTool::parentOf(window), host);
+}
+
 void TestSaverInAWindow::closeHosts()
 {
     for (const std::shared_ptr<QProcess> &host : std::as_const(m_hosts)) {
@@ -100,18 +105,11 @@ void TestSaverInAWindow::closeHosts()
     m_hosts.clear();
 }
 
-void TestSaverInAWindow::stop(ProgramProcess &program)
-{
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitCode(), 0);
-}
-
 QImage TestSaverInAWindow::shownOnceRed(const QRect &geometry)
 {
     // The red photo fills well over a third of the stack at any scale.
     QDeadlineTimer deadline(10000);
-    while (TestPictures::ShareOfScreenInColour(geometry, Qt::red) < 0.35) {
+    while (ScreenColours::ShareOfScreenInColour(geometry, Qt::red) < 0.35) {
         if (deadline.hasExpired())
             return {};
         QTest::qWait(50);
@@ -133,24 +131,16 @@ void TestSaverInAWindow::previewIsDrawnInsideTheWindowScaledDown()
     QVERIFY(!host.isEmpty());
     const QColor outside = pixelAt(QPoint(700, 600));
 
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
     // The stack as on an 800 × 600 screen at half size: the red photo's middle at about
     // (200, 122) of the preview, the banner below it.
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
     QCOMPARE(pixelAt(QPoint(700, 600)), outside);
 
     // No window of its own: whatever the saver shows lies inside the host.
-    const QString windows = XDoTool::run({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                          QStringLiteral("--pid"), QString::number(program.processId())});
-    QVERIFY(!windows.isEmpty());
-    for (const QString &window : windows.split(QLatin1Char('\n')))
-        QCOMPARE(XDoTool::parentOf(window), host);
-
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
+    showsOnlyInside(program, host);
+    SaverProgramFixture::end(program);
 }
 
 // MATE's preferences dialog runs the saver as for the full screen (--root) and hands it its
@@ -161,34 +151,30 @@ void TestSaverInAWindow::previewInTheDaemonsWindowIsScaledAndCentred()
     const QRect area(50, 50, 480, 300);
     const QString host = openHost(area);
     QVERIFY(!host.isEmpty());
-    QProcessEnvironment environment = m_userDirs.environment();
+    QProcessEnvironment environment = m_saver.userDirs().environment();
     environment.insert(QStringLiteral("XSCREENSAVER_WINDOW"), QStringLiteral("0x%1").arg(host.toULongLong(), 0, 16));
     ProgramProcess program(environment);
     QVERIFY(program.start({QStringLiteral("--root")}));
 
     // The photo spans x 46 to 434 of the area at its middle height, the stack x 40 to 440.
     const auto at = [&](int x, int y) { return pixelAt(area.topLeft() + QPoint(x, y)); };
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(at(240, 122).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(at(240, 122).rgb(), Qt::red), 10000);
     for (const int x : {52, 428})
-        QVERIFY2(TestPictures::IsColour(at(x, 122).rgb(), Qt::red), qPrintable(QString::number(x)));
+        QVERIFY2(ScreenColours::IsColour(at(x, 122).rgb(), Qt::red), qPrintable(QString::number(x)));
     for (const int x : {5, 34, 446, 475})
-        QVERIFY2(TestPictures::IsColour(at(x, 122).rgb(), Qt::black, 8), qPrintable(QString::number(x)));
-    QVERIFY(!TestPictures::IsColour(at(240, 280).rgb(), Qt::red));
+        QVERIFY2(ScreenColours::IsColour(at(x, 122).rgb(), Qt::black, 8), qPrintable(QString::number(x)));
+    QVERIFY(!ScreenColours::IsColour(at(240, 280).rgb(), Qt::red));
 
-    const QString windows = XDoTool::run({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                          QStringLiteral("--pid"), QString::number(program.processId())});
-    QVERIFY(!windows.isEmpty());
-    for (const QString &window : windows.split(QLatin1Char('\n')))
-        QCOMPARE(XDoTool::parentOf(window), host);
-    stop(program);
+    showsOnlyInside(program, host);
+    SaverProgramFixture::end(program);
 }
 
 void TestSaverInAWindow::inputOverThePreviewIsLeftAlone()
 {
     const QString host = openHost(QRect(50, 50, 400, 300));
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
 
     for (int i = 0; i < 8; ++i)
         QVERIFY(XDoTool::mouseMove(100 + 30 * i, 100 + 20 * i));
@@ -204,21 +190,21 @@ void TestSaverInAWindow::aWindowLargeEnoughShowsTheStackAtItsSizeAndFollowsIt()
     // down, the photo from x 62 to 838 of the window.
     const QRect geometry(10, 10, 900, 680);
     const QString host = openHost(geometry);
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
     const QPoint nearLeftEdge = geometry.topLeft() + QPoint(70, 300);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 10000);
-    QVERIFY(!TestPictures::IsColour(pixelAt(geometry.topLeft() + QPoint(450, 60)).rgb(), Qt::red));
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 10000);
+    QVERIFY(!ScreenColours::IsColour(pixelAt(geometry.topLeft() + QPoint(450, 60)).rgb(), Qt::red));
 
     // Wider: the stack is centred anew, so the photo now starts at x 112.
     bool resized = false;
     XDoTool::run({QStringLiteral("windowsize"), host, QStringLiteral("1000"), QStringLiteral("680")}, &resized);
     QVERIFY(resized);
-    QTRY_VERIFY_WITH_TIMEOUT(!TestPictures::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!ScreenColours::IsColour(pixelAt(nearLeftEdge).rgb(), Qt::red), 5000);
     // The move may reach the screen in more than one paint.
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(geometry.topLeft() + QPoint(120, 300)).rgb(), Qt::red),
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(geometry.topLeft() + QPoint(120, 300)).rgb(), Qt::red),
                              5000);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(geometry.topLeft() + QPoint(880, 300)).rgb(), Qt::red),
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(geometry.topLeft() + QPoint(880, 300)).rgb(), Qt::red),
                              5000);
     QVERIFY(program.isRunning());
 }
@@ -233,7 +219,7 @@ double shareThatDiffers(const QImage &one, const QImage &other)
     int differing = 0;
     for (int y = 0; y < one.height(); ++y) {
         for (int x = 0; x < one.width(); ++x)
-            differing += TestPictures::IsColour(one.pixel(x, y), other.pixelColor(x, y), 48) ? 0 : 1;
+            differing += ScreenColours::IsColour(one.pixel(x, y), other.pixelColor(x, y), 48) ? 0 : 1;
     }
     return double(differing) / (one.width() * one.height());
 }
@@ -263,17 +249,17 @@ void TestSaverInAWindow::aResizedWindowShowsWhatAFreshStartThereShows()
     {
         const QString host = openHost(resized);
         QVERIFY(!host.isEmpty());
-        ProgramProcess program(m_userDirs.environment());
+        ProgramProcess program(m_saver.userDirs().environment());
         startInto(program, host);
         freshStart = shownOnceRed(resized);
         QVERIFY2(!freshStart.isNull(), qPrintable(program.standardError()));
-        stop(program);
+        SaverProgramFixture::end(program);
         closeHosts();
     }
 
     const QString host = openHost(QRect(place, from));
     QVERIFY(!host.isEmpty());
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
     QVERIFY2(!shownOnceRed(QRect(place, from)).isNull(), qPrintable(program.standardError()));
     bool done = false;
@@ -290,7 +276,7 @@ void TestSaverInAWindow::aResizedWindowShowsWhatAFreshStartThereShows()
         differing() < 0.01,
         qPrintable(QStringLiteral("%1 of the picture differs from a fresh start's").arg(differing())), 10000);
     QVERIFY(program.isRunning());
-    stop(program);
+    SaverProgramFixture::end(program);
 }
 
 namespace {
@@ -301,7 +287,7 @@ QRect shownBox(const QImage &shot)
     QRect box;
     for (int y = 0; y < shot.height(); ++y) {
         for (int x = 0; x < shot.width(); ++x) {
-            if (!TestPictures::IsColour(shot.pixel(x, y), Qt::black, 12))
+            if (!ScreenColours::IsColour(shot.pixel(x, y), Qt::black, 12))
                 box |= QRect(x, y, 1, 1);
         }
     }
@@ -338,7 +324,7 @@ void TestSaverInAWindow::theStackIsWholeAndCentredUnderQtsScaling()
     QFETCH(QSize, resizedTo);
     QFETCH(QSize, stack);
 
-    QProcessEnvironment environment = m_userDirs.environment();
+    QProcessEnvironment environment = m_saver.userDirs().environment();
     environment.insert(scaling.section(QLatin1Char('='), 0, 0), scaling.section(QLatin1Char('='), 1));
     QString window;
     if (!host.isNull()) {
@@ -380,15 +366,15 @@ void TestSaverInAWindow::theStackIsWholeAndCentredUnderQtsScaling()
         return QString();
     };
     QTRY_VERIFY2_WITH_TIMEOUT(problem().isEmpty(), qPrintable(problem()), 10000);
-    stop(program);
+    SaverProgramFixture::end(program);
 }
 
 void TestSaverInAWindow::destroyingTheWindowEndsTheSaver()
 {
     const QString host = openHost(QRect(50, 50, 400, 300));
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     startInto(program, host);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
 
     m_hosts.constLast()->kill();
     QVERIFY(program.waitForExit());
@@ -400,39 +386,33 @@ void TestSaverInAWindow::copiesInTwoWindowsRunSideBySide()
 {
     const QString left = openHost(QRect(20, 400, 400, 300));
     const QString right = openHost(QRect(520, 400, 400, 300));
-    ProgramProcess first(m_userDirs.environment());
-    ProgramProcess second(m_userDirs.environment());
+    ProgramProcess first(m_saver.userDirs().environment());
+    ProgramProcess second(m_saver.userDirs().environment());
     startInto(first, left);
     startInto(second, right);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(220, 522)).rgb(), Qt::red), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::IsColour(pixelAt(QPoint(720, 522)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(220, 522)).rgb(), Qt::red), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(720, 522)).rgb(), Qt::red), 10000);
     QVERIFY(first.isRunning());
     QVERIFY(second.isRunning());
 
     // They hold no lock, so the full-screen saver still starts beside them.
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess fullScreen(env);
-    QVERIFY(fullScreen.start());
-    QVERIFY2(fullScreen.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(fullScreen.standardError()));
-    QCOMPARE(::kill(pid_t(fullScreen.processId()), SIGTERM), 0);
-    QVERIFY(fullScreen.waitForExit());
+    ProgramProcess fullScreen(m_saver.environment());
+    SaverProgramFixture::start(fullScreen);
+    SaverProgramFixture::end(fullScreen);
 }
 
 void TestSaverInAWindow::missingPhotographsAreSaidInThePicture()
 {
-    StoreSaverSettings(QStringLiteral("1"), m_root.path() + QStringLiteral("/no such directory/"));
+    StoreSaverSettings(QStringLiteral("1"), m_saver.root() + QStringLiteral("/no such directory/"));
     const QString host = openHost(QRect(50, 50, 400, 300));
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(env);
+    ProgramProcess program(m_saver.environment());
     startInto(program, host);
     QVERIFY2(program.waitForStderr(QStringLiteral("Timer1_Timer failed")), qPrintable(program.standardError()));
     QVERIFY(program.waitForStderr(QStringLiteral("Timer1_Timer failed"), 3000));
 
     // The notice's dark grey box over the middle of the preview, and no message box anywhere.
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(QRect(220, 185, 60, 30), QColor(48, 48, 48), 12) > 0.5,
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ScreenColours::ShareOfScreenInColour(QRect(220, 185, 60, 30), QColor(48, 48, 48), 12) > 0.5, 5000);
     QVERIFY(XDoTool::waitForWindow(QStringLiteral("The Dravik Quintavel Screen Saver"), 1500).isEmpty());
     QVERIFY(program.isRunning());
 }

@@ -1,10 +1,12 @@
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
+#include "UnprivilegedUser.h"
 #include "XDoTool.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
@@ -18,9 +20,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <grp.h>
 #include <optional>
-#include <pwd.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,7 +58,6 @@ private:
     bool startDaemon();
     void stopEverything();
 
-    QStringList asUser(const QStringList &command) const;
     // Runs the command as the user, with the user's environment; its exit code, or -1.
     int runAsUser(const QStringList &command, QString *output = nullptr) const;
     bool control(const QString &command) const;
@@ -79,8 +78,7 @@ private:
     // The photo area less a few pixels at the edges, where scaling may blend.
     const QRect m_photoArea = QRect(QPoint(128, 105), QPoint(896, 569));
 
-    uid_t m_uid = 0;
-    gid_t m_gid = 0;
+    const UnprivilegedUser m_user;
     QTemporaryDir m_base;
     QString m_home;
     QString m_binary;
@@ -94,24 +92,10 @@ private:
 namespace {
 
 constexpr auto kUserName = "nobody";
-constexpr auto kGroupName = "nogroup";
 
 bool inCi()
 {
     return qEnvironmentVariable("CI") == QLatin1String("true");
-}
-
-bool chownTree(const QString &path, uid_t uid, gid_t gid)
-{
-    if (::lchown(QFile::encodeName(path).constData(), uid, gid) != 0)
-        return false;
-    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        if (::lchown(QFile::encodeName(it.next()).constData(), uid, gid) != 0)
-            return false;
-    }
-    return true;
 }
 
 // What the kernel says of each process, for a failure report: its parent, state and threads.
@@ -176,14 +160,10 @@ bool TestSaverWithDaemon::prerequisitesMet(QString *missing)
             return false;
         }
     }
-    const passwd *user = ::getpwnam(kUserName);
-    const group *userGroup = ::getgrnam(kGroupName);
-    if (!user || !userGroup) {
-        *missing = QStringLiteral("no user %1 or group %2").arg(QLatin1String(kUserName), QLatin1String(kGroupName));
+    if (!m_user.isKnown()) {
+        *missing = QStringLiteral("no user nobody or group nogroup");
         return false;
     }
-    m_uid = user->pw_uid;
-    m_gid = userGroup->gr_gid;
     return true;
 }
 
@@ -230,7 +210,7 @@ bool TestSaverWithDaemon::prepareHome()
         return false;
     QFile::setPermissions(m_binary, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    if (!TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")))
+    if (!TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")))
         return false;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome));
     StoreSaverSettings(QStringLiteral("1"), photoDir);
@@ -252,22 +232,8 @@ bool TestSaverWithDaemon::prepareHome()
             return false;
         m_userEnvironment.insert(QStringLiteral("XAUTHORITY"), copy);
     }
-    // In the sanitizer build the saver runs under the same options; the leak suppressions
-    // come along as a copy for the same reason as the program.
-    for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-        QString options = qEnvironmentVariable(name);
-        if (options.isEmpty())
-            continue;
-        const QRegularExpressionMatch suppressions =
-            QRegularExpression(QStringLiteral("suppressions=([^:]+)")).match(options);
-        if (suppressions.hasMatch()) {
-            const QString copy = m_home + QStringLiteral("/") + QLatin1String(name) + QStringLiteral(".supp");
-            if (!QFile::copy(suppressions.captured(1), copy))
-                return false;
-            options.replace(suppressions.capturedStart(1), suppressions.capturedLength(1), copy);
-        }
-        m_userEnvironment.insert(QLatin1String(name), options);
-    }
+    if (!CarrySanitizerOptions(m_userEnvironment, m_home))
+        return false;
 
     // The daemon's own preferences: only our mode, started at once, no locking or fading to
     // wait through, and no idle activation of its own while the test runs.
@@ -289,7 +255,7 @@ bool TestSaverWithDaemon::prepareHome()
                           .toUtf8());
     preferences.close();
 
-    if (!chownTree(m_home, m_uid, m_gid))
+    if (!m_user.handOver(m_home))
         return false;
     QFile::setPermissions(m_home, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -309,7 +275,7 @@ bool TestSaverWithDaemon::startDaemon()
     m_daemon.setProcessChannelMode(QProcess::MergedChannels);
     m_daemon.setStandardOutputFile(m_logPath);
     const QStringList command =
-        asUser({QStringLiteral("xscreensaver"), QStringLiteral("-no-splash"), QStringLiteral("-verbose")});
+        m_user.command({QStringLiteral("xscreensaver"), QStringLiteral("-no-splash"), QStringLiteral("-verbose")});
     m_daemon.start(command.constFirst(), command.mid(1));
     if (!m_daemon.waitForStarted(10000))
         return false;
@@ -328,30 +294,13 @@ bool TestSaverWithDaemon::startDaemon()
     return true;
 }
 
-QStringList TestSaverWithDaemon::asUser(const QStringList &command) const
-{
-    // The environment stays as this test sets it for the process; only the identity changes.
-    return QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=%1").arg(m_uid),
-                       QStringLiteral("--regid=%1").arg(m_gid), QStringLiteral("--clear-groups"), QStringLiteral("--")}
-    + command;
-}
-
 int TestSaverWithDaemon::runAsUser(const QStringList &command, QString *output) const
 {
-    const QStringList full = asUser(command);
-    QProcess process;
-    process.setProcessEnvironment(m_userEnvironment);
-    process.setWorkingDirectory(QStringLiteral("/"));
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(full.constFirst(), full.mid(1));
-    if (!process.waitForFinished(15000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished(5000);
-        return -1;
-    }
+    QByteArray said;
+    const int code = m_user.run(command, m_userEnvironment, QStringLiteral("/"), QProcess::MergedChannels, &said);
     if (output)
-        *output = QString::fromLocal8Bit(process.readAll());
-    return process.exitCode();
+        *output = QString::fromLocal8Bit(said);
+    return code;
 }
 
 bool TestSaverWithDaemon::control(const QString &command) const
@@ -389,7 +338,7 @@ QList<pid_t> TestSaverWithDaemon::runningSavers() const
 {
     QProcess pgrep;
     pgrep.start(QStringLiteral("pgrep"),
-                {QStringLiteral("-u"), QString::number(m_uid), QStringLiteral("-x"), QStringLiteral("-f"),
+                {QStringLiteral("-u"), QString::number(m_user.uid()), QStringLiteral("-x"), QStringLiteral("-f"),
                  m_binary + QStringLiteral(" --root")});
     pgrep.waitForFinished(10000);
     QList<pid_t> pids;
@@ -412,7 +361,7 @@ QString TestSaverWithDaemon::rootWindow()
 void TestSaverWithDaemon::activate(Activation *activation)
 {
     QVERIFY2(runningSavers().isEmpty(), "a saver runs before the daemon was activated");
-    QVERIFY(TestPictures::ShareOfScreenInColour(m_photoArea, Qt::red) < 0.01);
+    QVERIFY(ScreenColours::ShareOfScreenInColour(m_photoArea, Qt::red) < 0.01);
     const qsizetype logOffset = daemonLog().size();
     QVERIFY(control(QStringLiteral("-activate")));
 
@@ -426,9 +375,9 @@ void TestSaverWithDaemon::activate(Activation *activation)
     QCOMPARE(activation->pid, savers.constFirst());
 
     // The photo fills its place on the screen, and only its place.
-    QTRY_VERIFY2_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(m_photoArea, Qt::red) > 0.98,
+    QTRY_VERIFY2_WITH_TIMEOUT(ScreenColours::ShareOfScreenInColour(m_photoArea, Qt::red) > 0.98,
                               "the photo is not on the screen", 20000);
-    QVERIFY(TestPictures::ShareOfScreenInColour(QRect(0, 0, 100, 80), Qt::red) < 0.01);
+    QVERIFY(ScreenColours::ShareOfScreenInColour(QRect(0, 0, 100, 80), Qt::red) < 0.01);
 
     // Every window it shows lies in the daemon's window: none is a top-level window. The
     // daemon labels its own window with the pid of the saver it runs there; that one is not
@@ -477,7 +426,7 @@ void TestSaverWithDaemon::deactivate(const Activation &activation)
     }
 
     // The screen is the desktop's again.
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(m_photoArea, Qt::red) < 0.01, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::ShareOfScreenInColour(m_photoArea, Qt::red) < 0.01, 10000);
 }
 
 void TestSaverWithDaemon::activationShowsThePhotoInsideTheDaemonsWindow()

@@ -1,5 +1,7 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 
 #include <QDir>
@@ -46,8 +48,7 @@ private:
     // Null when it never did; log is what it said on stderr.
     QImage captionShownWith(const QByteArray &settings, QString *log);
 
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
+    SaverProgramFixture m_saver;
     QByteArray m_plainDir;
     QByteArray m_latin1Dir;
     QImage m_captionOf1967;
@@ -55,21 +56,19 @@ private:
 
 void TestSaverSettingsFile::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
-    const QByteArray root = QFile::encodeName(m_root.path());
+    m_saver.setUp();
+    const QByteArray root = QFile::encodeName(m_saver.root());
     m_plainDir = root + "/plain/draviks/";
     m_latin1Dir = root + "/f\xeates/draviks/";
     const QByteArray red = TestPictures::Solid(Qt::red, "jpg");
     for (const QByteArray &dir : {m_plainDir, m_latin1Dir}) {
         QCOMPARE(::mkdir(dir.first(dir.indexOf("/draviks/")).constData(), 0700), 0);
         QCOMPARE(::mkdir(dir.constData(), 0700), 0);
-        QVERIFY(TestPictures::WriteFileNamedByBytes(dir + "67A01.jpg", red));
+        QVERIFY(TestFiles::WriteFileNamedByBytes(dir + "67A01.jpg", red));
     }
     const QByteArray classicDir = root + "/classic/draviks/";
     QVERIFY(QDir().mkpath(QFile::decodeName(classicDir)));
-    QVERIFY(TestPictures::WriteFileNamedByBytes(classicDir + "CL001.jpg", red));
+    QVERIFY(TestFiles::WriteFileNamedByBytes(classicDir + "CL001.jpg", red));
 
     // What the two captions look like, from files of the plainest kind.
     QString log;
@@ -90,19 +89,17 @@ void TestSaverSettingsFile::cleanupTestCase()
 
 QImage TestSaverSettingsFile::captionShownWith(const QByteArray &settings, QString *log)
 {
-    QFile file(m_userDirs.settingsFile());
+    QFile file(m_saver.userDirs().settingsFile());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(settings) != settings.size())
         return {};
     file.close();
 
-    QProcessEnvironment environment = m_userDirs.environment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(environment);
+    ProgramProcess program(m_saver.environment());
     if (!program.start())
         return {};
     const auto showingRed = [] {
         const QImage pixel = grab(QRect(kPhotoMiddle, QSize(1, 1)));
-        return !pixel.isNull() && TestPictures::IsColour(pixel.pixel(0, 0), Qt::red);
+        return !pixel.isNull() && ScreenColours::IsColour(pixel.pixel(0, 0), Qt::red);
     };
     QImage caption;
     // The caption is drawn with the photo; a second grab that agrees shows it has settled.
@@ -158,7 +155,7 @@ void TestSaverSettingsFile::showsThePhotosTheFileNames()
         QVERIFY2(!log.contains(QStringLiteral(" is not a [section]")) && !log.contains(QStringLiteral(" are not a [")),
                  qPrintable(log));
     else
-        QVERIFY2(log.contains(m_userDirs.settingsFile() + QStringLiteral(": ") + note), qPrintable(log));
+        QVERIFY2(log.contains(m_saver.userDirs().settingsFile() + QStringLiteral(": ") + note), qPrintable(log));
 }
 
 QTEST_MAIN(TestSaverSettingsFile)

@@ -2,6 +2,7 @@
 #include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
 #include "SaverSettings.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 
 #include <QDir>
@@ -35,8 +36,8 @@ void TestSaverTermination::initTestCase()
 {
     m_userDirs.applyToThisProcess();
     QVERIFY(m_photos.isValid());
-    QVERIFY(TestPictures::WriteFile(m_photos.filePath(QStringLiteral("CL001.png")),
-                                    TestPictures::Solid(Qt::darkRed, "png")));
+    QVERIFY(
+        TestFiles::WriteFile(m_photos.filePath(QStringLiteral("CL001.png")), TestPictures::Solid(Qt::darkRed, "png")));
 }
 
 QProcessEnvironment TestSaverTermination::environment() const

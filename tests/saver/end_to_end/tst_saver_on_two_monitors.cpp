@@ -2,6 +2,8 @@
 #include "MultiMonitorX.h"
 #include "ProgramProcess.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
@@ -86,7 +88,7 @@ QString rectText(const QRect &rect)
 // What is wrong with the area of the shot being in one colour; empty when nothing is.
 QString colourProblem(const QImage &shot, const QRect &area, const QColor &expected, const QString &what)
 {
-    return TestPictures::AreaColourProblem(shot, area, expected, what, 20);
+    return ScreenColours::AreaColourProblem(shot, area, expected, what, 20);
 }
 
 QString windowsReport(qint64 pid)
@@ -148,7 +150,7 @@ void TestSaverOnTwoMonitors::initTestCase()
     m_screenshots.setAutoRemove(false);
     const QString photoDir = m_root.path() + QStringLiteral("/draviks/");
     QVERIFY(QDir().mkpath(photoDir));
-    QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(kPhotoColour, "jpg")));
+    QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(kPhotoColour, "jpg")));
     // Ticks every second: the covers must stay while the photos change.
     StoreSaverSettings(QStringLiteral("1"), photoDir);
 }

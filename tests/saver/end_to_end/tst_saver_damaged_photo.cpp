@@ -1,17 +1,17 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-
 using namespace TestPictures;
+using namespace TestFiles;
+using namespace ScreenColours;
 
 namespace {
 
@@ -35,60 +35,30 @@ class TestSaverDamagedPhoto : public QObject
 private slots:
     void initTestCase();
     void init();
-    void cleanup();
 
     void damagedPhotoFailsAndTheSaverGoesOn_data();
     void damagedPhotoFailsAndTheSaverGoesOn();
     void photoCutShortAfterItsDecodeFailsAtItsNextTick();
 
 private:
-    QProcessEnvironment environment() const;
-    void start(ProgramProcess &program);
     // Waits for the failure message, answers it and gives the window it was over back.
     void answerFailure(ProgramProcess &program);
-    void endWithStatusZero(ProgramProcess &program);
 
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir *m_root = nullptr;
-    QString m_photoDir;
+    SaverProgramFixture m_saver;
 };
 
 void TestSaverDamagedPhoto::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
+    m_saver.setUp();
 }
 
 void TestSaverDamagedPhoto::init()
 {
-    m_root = new QTemporaryDir;
-    QVERIFY(m_root->isValid());
-    m_photoDir = m_root->path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(m_photoDir));
-    QVERIFY(WriteFile(m_photoDir + QStringLiteral("57A01.jpg"), Solid(kGreen, "jpg", QSize(640, 480))));
-    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
+    m_saver.renewPhotoDir();
+    QVERIFY(WriteFile(m_saver.photoDir() + QStringLiteral("57A01.jpg"), Solid(kGreen, "jpg", QSize(640, 480))));
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
     // The pointer rests over where the photo will appear: the saver appearing under it is no input.
     QVERIFY(XDoTool::mouseMove(500, 300));
-}
-
-void TestSaverDamagedPhoto::cleanup()
-{
-    delete m_root;
-    m_root = nullptr;
-}
-
-QProcessEnvironment TestSaverDamagedPhoto::environment() const
-{
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return env;
-}
-
-void TestSaverDamagedPhoto::start(ProgramProcess &program)
-{
-    QVERIFY(program.start());
-    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
-    QVERIFY(!XDoTool::waitForWindowOfProcess(program.processId()).isEmpty());
 }
 
 void TestSaverDamagedPhoto::answerFailure(ProgramProcess &program)
@@ -104,15 +74,6 @@ void TestSaverDamagedPhoto::answerFailure(ProgramProcess &program)
     QVERIFY2(program.waitForStderr(QStringLiteral("Timer1_Timer failed"), 5000), qPrintable(program.standardError()));
     QVERIFY(XDoTool::keyInWindow(box, QStringLiteral("Return")));
     QTRY_VERIFY_WITH_TIMEOUT(XDoTool::waitForWindow(kFailureTitle, 0).isEmpty(), 5000);
-}
-
-void TestSaverDamagedPhoto::endWithStatusZero(ProgramProcess &program)
-{
-    QVERIFY2(program.isRunning(), qPrintable(program.standardError()));
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(program.exitCode() == 0, qPrintable(program.standardError()));
 }
 
 void TestSaverDamagedPhoto::damagedPhotoFailsAndTheSaverGoesOn_data()
@@ -133,10 +94,10 @@ void TestSaverDamagedPhoto::damagedPhotoFailsAndTheSaverGoesOn()
 {
     QFETCH(QByteArray, contents);
     QVERIFY(!contents.isEmpty());
-    QVERIFY(WriteFile(m_photoDir + QStringLiteral("67A01.jpg"), contents));
+    QVERIFY(WriteFile(m_saver.photoDir() + QStringLiteral("67A01.jpg"), contents));
 
-    ProgramProcess program(environment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     if (QTest::currentTestFailed())
         return;
     for (int cycle = 0; cycle < 2; ++cycle) {
@@ -144,25 +105,25 @@ void TestSaverDamagedPhoto::damagedPhotoFailsAndTheSaverGoesOn()
         if (QTest::currentTestFailed())
             return;
     }
-    endWithStatusZero(program);
+    SaverProgramFixture::end(program);
 }
 
 // The one photo is decoded and shown, then cut short where it lies (same file, fewer bytes):
 // the next tick decodes it anew and fails.
 void TestSaverDamagedPhoto::photoCutShortAfterItsDecodeFailsAtItsNextTick()
 {
-    ProgramProcess program(environment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     if (QTest::currentTestFailed())
         return;
     QTRY_VERIFY_WITH_TIMEOUT(ShareOfScreenInColour(kPhotoArea, kGreen) > 0.9, kTicksWithinMs);
 
-    QFile photo(m_photoDir + QStringLiteral("57A01.jpg"));
+    QFile photo(m_saver.photoDir() + QStringLiteral("57A01.jpg"));
     QVERIFY(photo.resize(100));
     answerFailure(program);
     if (QTest::currentTestFailed())
         return;
-    endWithStatusZero(program);
+    SaverProgramFixture::end(program);
 }
 
 QTEST_MAIN(TestSaverDamagedPhoto)

@@ -1,6 +1,7 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
@@ -8,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -47,25 +47,20 @@ private slots:
 private:
     QProcessEnvironment environment() const;
 
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
-    QString m_photoDir;
+    SaverProgramFixture m_saver;
     QString m_gate;
 };
 
 void TestSaverSlowListing::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
-    m_photoDir = m_root.path() + QStringLiteral("/draviks/");
-    m_gate = m_root.path() + QStringLiteral("/disc-is-slow");
-    QVERIFY(QDir().mkpath(m_photoDir));
-    QVERIFY(TestPictures::WriteFile(m_photoDir + QStringLiteral("57A01.png"), TestPictures::Solid(Qt::red, "png")));
-    QVERIFY(TestPictures::WriteFile(m_photoDir + kSecondPhoto, TestPictures::Solid(Qt::green, "png")));
+    m_saver.setUp();
+    m_gate = m_saver.root() + QStringLiteral("/disc-is-slow");
+    const QString photoDir = m_saver.photoDir();
+    QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.png"), TestPictures::Solid(Qt::red, "png")));
+    QVERIFY(TestFiles::WriteFile(photoDir + kSecondPhoto, TestPictures::Solid(Qt::green, "png")));
     for (int i = 0; i < kOtherEntries; ++i)
-        QVERIFY(QDir().mkdir(m_photoDir + QStringLiteral("album%1").arg(i)));
-    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
+        QVERIFY(QDir().mkdir(photoDir + QStringLiteral("album%1").arg(i)));
+    StoreSaverSettings(QStringLiteral("1"), photoDir);
 }
 
 void TestSaverSlowListing::init()
@@ -77,11 +72,9 @@ void TestSaverSlowListing::init()
 
 QProcessEnvironment TestSaverSlowListing::environment() const
 {
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"),
-               QStringLiteral("dravik.lifecycle.debug=true;dravik.timing.debug=true"));
+    QProcessEnvironment env = m_saver.environment(QStringLiteral("dravik.timing.debug=true"));
     env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(DRAVIK_SLOW_LISTING));
-    env.insert(QStringLiteral("DRAVIK_SLOW_LISTING_DIR"), m_photoDir);
+    env.insert(QStringLiteral("DRAVIK_SLOW_LISTING_DIR"), m_saver.photoDir());
     env.insert(QStringLiteral("DRAVIK_SLOW_LISTING_GATE"), m_gate);
     // A sanitizer build wants its runtime first among the libraries, before the preloaded one.
     const QString sanitizer = env.value(QStringLiteral("ASAN_OPTIONS"));
@@ -102,18 +95,16 @@ void TestSaverSlowListing::keyEndsTheSaverWhileTheDirectoryIsListed()
 {
     QFETCH(bool, slowFromTheStart);
     if (slowFromTheStart)
-        QVERIFY(TestPictures::WriteFile(m_gate, {}));
+        QVERIFY(TestFiles::WriteFile(m_gate, {}));
     ProgramProcess program(environment());
-    QVERIFY(program.start());
-    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
-    QVERIFY(!XDoTool::waitForWindowOfProcess(program.processId()).isEmpty());
+    SaverProgramFixture::start(program);
 
     if (!slowFromTheStart) {
         // The cycle runs: the ticks have reached the second photo's decode ahead.
         QVERIFY2(program.waitForStderr(kSecondPhoto), qPrintable(program.standardError()));
-        QVERIFY(TestPictures::WriteFile(m_gate, {}));
+        QVERIFY(TestFiles::WriteFile(m_gate, {}));
         // A new name: the directory is not the one listed before, and a restart lists it anew.
-        QVERIFY(QDir().mkdir(m_photoDir + QStringLiteral("album-new")));
+        QVERIFY(QDir().mkdir(m_saver.photoDir() + QStringLiteral("album-new")));
     }
     QVERIFY2(program.waitForStderr(QStringLiteral("slow listing"), 20000), qPrintable(program.standardError()));
     // A tick comes while the listing runs, the user-interface thread free for it.

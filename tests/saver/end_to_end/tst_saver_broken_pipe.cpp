@@ -1,12 +1,10 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
 
 // The idle daemon that started the saver has gone away, and with it the reader of the
 // saver's stderr. The real program on a real X server, with a truncated photo whose every
@@ -21,35 +19,30 @@ private slots:
     void closedStandardErrorDoesNotEndTheSaver();
 
 private:
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_photos;
+    SaverProgramFixture m_saver;
 };
 
 void TestSaverBrokenPipe::initTestCase()
 {
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_photos.isValid());
+    m_saver.setUp();
     const QByteArray jpeg = TestPictures::Solid(Qt::darkGreen, "jpg", QSize(320, 240));
-    QVERIFY(TestPictures::WriteFile(m_photos.filePath(QStringLiteral("CL001.jpg")), jpeg.left(jpeg.size() / 2)));
-    StoreSaverSettings(QStringLiteral("1"), m_photos.path() + QLatin1Char('/'));
+    QVERIFY(TestFiles::WriteFile(m_saver.photoDir() + QStringLiteral("CL001.jpg"), jpeg.left(jpeg.size() / 2)));
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
 }
 
 // What the saver writes to stderr in this setting, read while someone is still reading;
 // without it the next test would prove nothing.
 void TestSaverBrokenPipe::truncatedPhotoWarns()
 {
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     QVERIFY(program.start());
     QVERIFY2(program.waitForStderr(QStringLiteral("Corrupt JPEG data")), qPrintable(program.standardError()));
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
+    SaverProgramFixture::end(program);
 }
 
 void TestSaverBrokenPipe::closedStandardErrorDoesNotEndTheSaver()
 {
-    ProgramProcess program(m_userDirs.environment());
+    ProgramProcess program(m_saver.userDirs().environment());
     QVERIFY(program.setStandardErrorToClosedPipe());
     QVERIFY(program.start());
     // Nothing can be read back, so wait long enough for a few ticks and their warnings.
@@ -58,10 +51,7 @@ void TestSaverBrokenPipe::closedStandardErrorDoesNotEndTheSaver()
         program.exitStatus() == QProcess::CrashExit ? QStringLiteral("by signal") : QStringLiteral("with status");
     QVERIFY2(program.isRunning(), qPrintable(QStringLiteral("ended early %1 %2").arg(how).arg(program.exitCode())));
 
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
+    SaverProgramFixture::end(program);
 }
 
 QTEST_GUILESS_MAIN(TestSaverBrokenPipe)

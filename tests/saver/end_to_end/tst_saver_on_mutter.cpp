@@ -2,6 +2,8 @@
 #include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 
 #include <QDir>
@@ -59,7 +61,7 @@ bool inCi()
 // What is wrong with the area of the shot being in one colour; empty when nothing is.
 QString colourProblem(const QImage &shot, const QRect &area, const QColor &expected, const QString &what)
 {
-    return TestPictures::AreaColourProblem(shot, area, expected, what, 16);
+    return ScreenColours::AreaColourProblem(shot, area, expected, what, 16);
 }
 
 QString sizeProblem(const QImage &frame, const QSize &expected)
@@ -119,8 +121,8 @@ void TestSaverOnMutter::initTestCase()
     QVERIFY(!monitors.at(1).primary);
 
     QVERIFY(m_photos.isValid());
-    QVERIFY(TestPictures::WriteFile(m_photos.filePath(QStringLiteral("57A01.jpg")),
-                                    TestPictures::Solid(kPhotoColour, "jpg", QSize(640, 480))));
+    QVERIFY(TestFiles::WriteFile(m_photos.filePath(QStringLiteral("57A01.jpg")),
+                                 TestPictures::Solid(kPhotoColour, "jpg", QSize(640, 480))));
     m_userDirs.applyToThisProcess();
     StoreSaverSettings(QStringLiteral("1"), m_photos.path() + QLatin1Char('/'));
 }

@@ -1,4 +1,6 @@
 #include "HeadlessSway.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 
 #include <QDeadlineTimer>
@@ -59,7 +61,7 @@ double shareInColour(const QImage &image, const QRect &area, const QColor &colou
     int matching = 0;
     for (int y = area.top(); y <= area.bottom(); y += 4) {
         for (int x = area.left(); x <= area.right(); x += 4)
-            matching += TestPictures::IsColour(image.pixel(x, y), colour) ? 1 : 0;
+            matching += ScreenColours::IsColour(image.pixel(x, y), colour) ? 1 : 0;
     }
     return double(matching) / (((area.width() + 3) / 4) * ((area.height() + 3) / 4));
 }
@@ -70,7 +72,7 @@ int litPixels(const QImage &image, const QRect &area)
     int lit = 0;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x)
-            lit += TestPictures::IsColour(image.pixel(x, y), Qt::black) ? 0 : 1;
+            lit += ScreenColours::IsColour(image.pixel(x, y), Qt::black) ? 0 : 1;
     }
     return lit;
 }
@@ -88,7 +90,7 @@ void TestSaverOnSway::initTestCase()
     }
     const QString photos = m_sway.home() + QStringLiteral("/photos/");
     QVERIFY(QDir().mkpath(photos));
-    QVERIFY(TestPictures::WriteFile(photos + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
+    QVERIFY(TestFiles::WriteFile(photos + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
     QFile settings(m_sway.home() + QStringLiteral("/config/SCRNSAVE: The Dravik Quintavel 2001.ini"));
     QVERIFY(settings.open(QIODevice::WriteOnly));
     settings.write("[Settings]\nInterval=1\nDraviksDir=" + photos.toUtf8() + '\n');

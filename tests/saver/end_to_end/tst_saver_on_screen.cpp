@@ -1,14 +1,14 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
 
 // The real program on a real X server (Xvfb, 1024 × 768, 15 twips per pixel), driven with
 // xdotool as a user would drive it. At this size the stack sits 1400 twips down:
@@ -31,38 +31,25 @@ private slots:
     void transparentPartsShowTheFramesBlack();
 
 private:
-    void start(ProgramProcess &program);
     static int moveCountLines(const QString &log);
 
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
-    QString m_photoDir;
+    SaverProgramFixture m_saver;
 };
 
 void TestSaverOnScreen::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
-    m_photoDir = m_root.path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(m_photoDir));
-    QVERIFY(TestPictures::WriteFile(m_photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
-    QVERIFY(TestPictures::WriteFile(m_photoDir + QStringLiteral("ZZ001.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
+    m_saver.setUp();
+    const QString photoDir = m_saver.photoDir();
+    QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::red, "jpg")));
+    QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("ZZ001.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
 }
 
 void TestSaverOnScreen::init()
 {
     // Ticks every second during the test: they must not end anything either.
-    StoreSaverSettings(QStringLiteral("1"), m_photoDir);
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
     // The pointer rests over where the photo will appear.
     QVERIFY(XDoTool::mouseMove(500, 300));
-}
-
-void TestSaverOnScreen::start(ProgramProcess &program)
-{
-    QVERIFY(program.start());
-    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
-    QVERIFY(!XDoTool::waitForWindowOfProcess(program.processId()).isEmpty());
 }
 
 int TestSaverOnScreen::moveCountLines(const QString &log)
@@ -72,10 +59,8 @@ int TestSaverOnScreen::moveCountLines(const QString &log)
 
 void TestSaverOnScreen::fourthMoveOverThePhotoEnds()
 {
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(env);
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
 
     // Appearing under a resting pointer is no input: the saver stays up through ticks.
     QTest::qWait(2500);
@@ -120,10 +105,8 @@ void TestSaverOnScreen::fourthMoveOverThePhotoEnds()
 
 void TestSaverOnScreen::keyPressEnds()
 {
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(env);
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     QTest::qWait(500);
     QVERIFY(XDoTool::key(QStringLiteral("a")));
     QVERIFY(program.waitForExit(10000));
@@ -133,10 +116,8 @@ void TestSaverOnScreen::keyPressEnds()
 
 void TestSaverOnScreen::pressOverTheBannerIsIgnoredPressOnThePhotoEnds()
 {
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(env);
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
 
     for (const QPoint &point : {QPoint(500, 640), QPoint(500, 590), QPoint(120, 300)}) {
         QVERIFY(XDoTool::mouseMove(point.x(), point.y()));
@@ -182,24 +163,22 @@ void TestSaverOnScreen::transparentPartsShowTheFramesBlack()
     const QString photoDir = root.path() + QStringLiteral("/draviks/");
     QVERIFY(QDir().mkpath(photoDir));
     if (afterABluePhoto)
-        QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
+        QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
     const QString photo = photoDir + QStringLiteral("67A01.") + QString::fromLatin1(format);
     const QByteArray contents = TestPictures::HalfTransparent(QColor(0, 200, 0, 128), format.constData());
     QVERIFY(!contents.isEmpty());
-    QVERIFY(TestPictures::WriteFile(photo, contents));
+    QVERIFY(TestFiles::WriteFile(photo, contents));
     StoreSaverSettings(QStringLiteral("1"), photoDir);
 
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(env);
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     const QRect photoArea(124, 101, 776, 472);
     const QRect left(150, 130, 330, 410);
     const QRect right(540, 130, 330, 410);
-    const auto showsBlue = [&] { return TestPictures::ShareOfScreenInColour(photoArea, Qt::blue) > 0.9; };
+    const auto showsBlue = [&] { return ScreenColours::ShareOfScreenInColour(photoArea, Qt::blue) > 0.9; };
     const auto showsTheFrameBehind = [&] {
-        return TestPictures::ShareOfScreenInColour(right, Qt::black, 12) > 0.9
-            && TestPictures::ShareOfScreenInColour(left, leftHalf) > 0.9;
+        return ScreenColours::ShareOfScreenInColour(right, Qt::black, 12) > 0.9
+            && ScreenColours::ShareOfScreenInColour(left, leftHalf) > 0.9;
     };
     if (afterABluePhoto)
         QTRY_VERIFY_WITH_TIMEOUT(showsBlue(), 10000);
@@ -210,9 +189,7 @@ void TestSaverOnScreen::transparentPartsShowTheFramesBlack()
         QTRY_VERIFY_WITH_TIMEOUT(showsBlue(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(showsTheFrameBehind(), 10000);
     }
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitCode(), 0);
+    SaverProgramFixture::end(program);
 }
 
 QTEST_MAIN(TestSaverOnScreen)

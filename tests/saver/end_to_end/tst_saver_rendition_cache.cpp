@@ -1,14 +1,12 @@
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
 
 namespace {
 
@@ -47,63 +45,32 @@ private slots:
     void photoChangedBetweenRunsShowsItsNewContent();
 
 private:
-    // The user's directories of the test, with the log that tells decodes from cache reads.
-    QProcessEnvironment loggingEnvironment() const;
-    void start(ProgramProcess &program);
-    static void end(ProgramProcess &program);
-
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
+    SaverProgramFixture m_saver;
     QStringList m_photos;
 };
 
 void TestSaverRenditionCache::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
-    const QString photoDir = m_root.path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(photoDir));
+    m_saver.setUp();
+    const QString photoDir = m_saver.photoDir();
     const QStringList names{QStringLiteral("57A01.jpg"), QStringLiteral("62B02.jpg"), QStringLiteral("65C03.jpg")};
     for (int index = 0; index < names.size(); ++index) {
         m_photos.append(photoDir + names[index]);
-        QVERIFY(
-            TestPictures::WriteFile(m_photos.last(), TestPictures::Solid(kColours[index], "jpg", QSize(1600, 1200))));
+        QVERIFY(TestFiles::WriteFile(m_photos.last(), TestPictures::Solid(kColours[index], "jpg", QSize(1600, 1200))));
     }
     StoreSaverSettings(QStringLiteral("1"), photoDir);
     // The pointer rests over where the photo will appear: the saver appearing under it is no input.
     QVERIFY(XDoTool::mouseMove(500, 300));
 }
 
-QProcessEnvironment TestSaverRenditionCache::loggingEnvironment() const
-{
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return env;
-}
-
-void TestSaverRenditionCache::start(ProgramProcess &program)
-{
-    QVERIFY(program.start());
-    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
-}
-
-void TestSaverRenditionCache::end(ProgramProcess &program)
-{
-    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-}
-
 void TestSaverRenditionCache::firstRunDecodesEachPhotoOnceForAllItsRounds()
 {
-    ProgramProcess program(loggingEnvironment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     // The second round comes back to each photo.
     for (const QString &photo : std::as_const(m_photos))
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));
-    end(program);
+    SaverProgramFixture::end(program);
     const QString log = program.standardError();
     for (const QString &photo : std::as_const(m_photos))
         QVERIFY2(log.count(decoding(photo)) == 1, qPrintable(log));
@@ -113,13 +80,13 @@ void TestSaverRenditionCache::firstRunDecodesEachPhotoOnceForAllItsRounds()
 
 void TestSaverRenditionCache::secondRunDecodesNoOriginal()
 {
-    ProgramProcess program(loggingEnvironment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     for (const QString &photo : std::as_const(m_photos))
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));
     // What the cache gave is what is shown.
-    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::ShareOfScreenInColour(kPhotoArea, kColours[0]) > 0.9, kRoundsWithinMs);
-    end(program);
+    QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::ShareOfScreenInColour(kPhotoArea, kColours[0]) > 0.9, kRoundsWithinMs);
+    SaverProgramFixture::end(program);
     const QString log = program.standardError();
     QVERIFY2(!log.contains(QStringLiteral("decoding")), qPrintable(log));
     QVERIFY2(!log.contains(QStringLiteral("Timer1_Timer failed")), qPrintable(log));
@@ -128,18 +95,18 @@ void TestSaverRenditionCache::secondRunDecodesNoOriginal()
 void TestSaverRenditionCache::photoChangedBetweenRunsShowsItsNewContent()
 {
     const QString changed = m_photos.first();
-    QVERIFY(TestPictures::WriteFile(changed, TestPictures::Solid(kNewColour, "jpg", QSize(1600, 1200))));
+    QVERIFY(TestFiles::WriteFile(changed, TestPictures::Solid(kNewColour, "jpg", QSize(1600, 1200))));
 
-    ProgramProcess program(loggingEnvironment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     QVERIFY2(program.waitForStderr(decoding(changed), kRoundsWithinMs), qPrintable(program.standardError()));
     bool oldContentShown = false;
-    QTRY_VERIFY_WITH_TIMEOUT((oldContentShown |= TestPictures::ShareOfScreenInColour(kPhotoArea, kColours[0]) > 0.5,
-                              TestPictures::ShareOfScreenInColour(kPhotoArea, kNewColour) > 0.9),
+    QTRY_VERIFY_WITH_TIMEOUT((oldContentShown |= ScreenColours::ShareOfScreenInColour(kPhotoArea, kColours[0]) > 0.5,
+                              ScreenColours::ShareOfScreenInColour(kPhotoArea, kNewColour) > 0.9),
                              kRoundsWithinMs);
     for (const QString &photo : m_photos.mid(1))
         QVERIFY2(program.waitForStderr(fromCache(photo), kRoundsWithinMs), qPrintable(program.standardError()));
-    end(program);
+    SaverProgramFixture::end(program);
     QVERIFY(!oldContentShown);
     const QString log = program.standardError();
     for (const QString &photo : m_photos.mid(1))

@@ -2,6 +2,8 @@
 #include "LogindStandIn.h"
 #include "MultiMonitorX.h"
 #include "SaverSettings.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "XDoTool.h"
 #include "XwdImage.h"
@@ -95,8 +97,8 @@ void TestSaverWithLockers::initTestCase()
                  qPrintable(QStringLiteral("%1 is not installed (tools/install-deps.sh)").arg(QLatin1String(tool))));
     m_userDirs.applyToThisProcess();
     QVERIFY(m_photos.isValid());
-    QVERIFY(TestPictures::WriteFile(m_photos.filePath(QStringLiteral("LK001.png")),
-                                    TestPictures::Solid(m_photoColour, "png", QSize(800, 600))));
+    QVERIFY(TestFiles::WriteFile(m_photos.filePath(QStringLiteral("LK001.png")),
+                                 TestPictures::Solid(m_photoColour, "png", QSize(800, 600))));
     StoreSaverSettings(QStringLiteral("1"), m_photos.path() + QLatin1Char('/'));
 }
 
@@ -124,8 +126,8 @@ bool TestSaverWithLockers::waitForPhoto(const QString &display, int timeoutMs, Q
 {
     const QDeadlineTimer deadline(timeoutMs);
     do {
-        *problem = TestPictures::AreaColourProblem(screenshot(display), m_photoArea, m_photoColour,
-                                                   QStringLiteral("the photo"), 40);
+        *problem = ScreenColours::AreaColourProblem(screenshot(display), m_photoArea, m_photoColour,
+                                                    QStringLiteral("the photo"), 40);
         if (problem->isEmpty())
             return true;
         QTest::qWait(250);

@@ -1,13 +1,13 @@
 #include "CloseHandlers.h"
-#include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "ScanBomb.h"
-#include "TestPictures.h"
+#include "ScreenColours.h"
+#include "TestFiles.h"
 #include "XDoTool.h"
 
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -51,23 +51,16 @@ private slots:
     void photoTooSlowToDecodeFailsAndTheSaverGoesOn();
 
 private:
-    QProcessEnvironment environment() const;
-    static void start(ProgramProcess &program);
-
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
+    SaverProgramFixture m_saver;
 };
 
 void TestSaverSlowPhoto::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
-    const QString photoDir = m_root.path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(photoDir));
+    m_saver.setUp();
+    const QString photoDir = m_saver.photoDir();
     const QByteArray bomb = ScanBomb::Jpeg();
     QVERIFY(!bomb.isEmpty());
-    QVERIFY(TestPictures::WriteFile(photoDir + QStringLiteral("57A01.jpg"), bomb));
+    QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), bomb));
     StoreSaverSettings(QStringLiteral("1"), photoDir);
 }
 
@@ -75,20 +68,6 @@ void TestSaverSlowPhoto::init()
 {
     // The pointer rests over where the photo will appear: the saver appearing under it is no input.
     QVERIFY(XDoTool::mouseMove(500, 300));
-}
-
-QProcessEnvironment TestSaverSlowPhoto::environment() const
-{
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return env;
-}
-
-void TestSaverSlowPhoto::start(ProgramProcess &program)
-{
-    QVERIFY(program.start());
-    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
-    QVERIFY(!XDoTool::waitForWindowOfProcess(program.processId()).isEmpty());
 }
 
 void TestSaverSlowPhoto::inputEndsWhileThePhotoDecodes_data()
@@ -107,8 +86,8 @@ void TestSaverSlowPhoto::inputEndsWhileThePhotoDecodes()
     QFETCH(Input, input);
     QFETCH(QString, handler);
     QFETCH(bool, throughCloseHandlers);
-    ProgramProcess program(environment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     if (QTest::currentTestFailed())
         return;
     // Past the first tick: the photo's decode has begun and has half a minute to go.
@@ -142,8 +121,8 @@ void TestSaverSlowPhoto::photoTooSlowToDecodeFailsAndTheSaverGoesOn()
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
-    ProgramProcess program(environment());
-    start(program);
+    ProgramProcess program(m_saver.environment());
+    SaverProgramFixture::start(program);
     if (QTest::currentTestFailed())
         return;
 
@@ -157,8 +136,8 @@ void TestSaverSlowPhoto::photoTooSlowToDecodeFailsAndTheSaverGoesOn()
 
     // Nothing of the photo reached the screen, around the message; the bare surface's black
     // tells that the screen is read at all.
-    QVERIFY(TestPictures::ShareOfScreenInColour(kBareSurface, Qt::black) > 0.9);
-    const double photoShown = TestPictures::ShareOfScreenInColour(kPhotoArea, kBombGrey);
+    QVERIFY(ScreenColours::ShareOfScreenInColour(kBareSurface, Qt::black) > 0.9);
+    const double photoShown = ScreenColours::ShareOfScreenInColour(kPhotoArea, kBombGrey);
     QVERIFY2(photoShown < 0.2, qPrintable(QStringLiteral("%1 of the photo area in its grey").arg(photoShown)));
 
     // Answered, the message goes and the saver stays.
