@@ -50,7 +50,7 @@ bool IsSettingsMode(const QString &commandLine)
     return commandLine.left(2) == QStringLiteral("/c");
 }
 
-void Main(const SaverTarget &target)
+std::unique_ptr<QWidget> Main(const SaverTarget &target)
 {
     if (App::PrevInstance()) {
         qCDebug(lcLifecycle) << "previous instance found";
@@ -59,11 +59,12 @@ void Main(const SaverTarget &target)
 
     if (IsSettingsMode(App::Command())) {
         IntervalMs = kSettingsModeStartMs;
-        auto *settings = new frmSSSettings(EndProgram);
+        auto settings = std::make_unique<frmSSSettings>(EndProgram);
         settings->showModeless();
-    } else {
-        auto *saver = new Form1(EndProgram, presentationFor(target));
-        saver->showModeless();
-        saver->panYear().setVisible(true);
+        return settings;
     }
+    auto saver = std::make_unique<Form1>(EndProgram, presentationFor(target));
+    saver->showModeless();
+    saver->panYear().setVisible(true);
+    return saver;
 }

@@ -12,6 +12,9 @@
 #include "startup/Module1.h"
 #include "startup/SaverTarget.h"
 
+#include <QWidget>
+
+#include <memory>
 #include <optional>
 
 namespace {
@@ -53,8 +56,9 @@ int main(int argc, char **argv)
     App::setStartupFacts(commandLine, instanceLock && instanceLock->anotherInstanceRuns());
     const TerminationSignals terminationSignals;
 
+    std::unique_ptr<QWidget> window;
     try {
-        Main(target);
+        window = Main(target);
     } catch (const RuntimeError &error) {
         ReportUncaughtError(error);
     } catch (const std::exception &error) {

@@ -104,7 +104,7 @@ void TestMain::choosesWindowFromCommandLine()
 
     IntervalMs = 777;
     App::setStartupFacts(commandLine, false);
-    Main();
+    const std::unique_ptr<QWidget> window = Main();
 
     QWidget *settings = shownWindow(QStringLiteral("frmSSSettings"));
     QWidget *saver = shownWindow(QStringLiteral("Form1"));
@@ -130,7 +130,7 @@ void TestMain::settingsModeStartsAtOneSecondWhateverWasStored()
     stored.sync();
 
     App::setStartupFacts(QStringLiteral("/c"), false);
-    Main();
+    const std::unique_ptr<QWidget> window = Main();
     QCOMPARE(IntervalMs, 1000);
 }
 
@@ -139,7 +139,7 @@ void TestMain::captionBarBecomesVisibleOnlyAfterTheShow()
     ShowWatcher watcher;
     qApp->installEventFilter(&watcher);
     App::setStartupFacts(QString(), false);
-    Main();
+    const std::unique_ptr<QWidget> window = Main();
     qApp->removeEventFilter(&watcher);
 
     QVERIFY(watcher.sawForm1Shown);
