@@ -306,7 +306,7 @@ void TestSaverOnSway::hidesThePointerOnEveryOutput()
     const QPoint local = position - m_sway.outputs().value(output).topLeft();
     const QRect around(local - QPoint(16, 16), QSize(64, 64));
     QImage shown;
-    QTRY_VERIFY_WITH_TIMEOUT(!(shown = m_sway.capture(output, true)).isNull() && litPixels(shown, around) == 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!(shown = m_sway.capture(output, true)).isNull() && litPixels(shown, around) == 0, 20000);
     QVERIFY(m_sway.pressKey(QStringLiteral("Escape")));
     waitForEnd();
 }
