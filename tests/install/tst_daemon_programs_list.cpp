@@ -1,6 +1,6 @@
 #include "DaemonProgramsList.h"
+#include "TestFiles.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -14,13 +14,8 @@ private slots:
     void formatsEntriesAsTheSettingsProgram();
     void readsRegistration_data();
     void readsRegistration();
-    void addsTheLineTheSettingsProgramWrites();
-    void enablesWhereTheEntryStands_data();
-    void enablesWhereTheEntryStands();
-    void addsAtTheEndOfOtherListShapes_data();
-    void addsAtTheEndOfOtherListShapes();
-    void secondEditChangesNothing_data();
-    void secondEditChangesNothing();
+    void enablesTheSaverOnce_data();
+    void enablesTheSaverOnce();
     void refusesListsItCannotExtendSafely_data();
     void refusesListsItCannotExtendSafely();
 };
@@ -29,8 +24,7 @@ namespace {
 
 QByteArray sample(const char *name)
 {
-    QFile file(QStringLiteral(DRAVIK_SOURCE_DIR "/tests/install/data/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestFiles::ReadFile(QStringLiteral(DRAVIK_SOURCE_DIR "/tests/install/data/") + QLatin1String(name));
 }
 
 // The daemon's line for the saver, as the settings program wrote it disabled in the sample.
@@ -120,54 +114,35 @@ void TestDaemonProgramsList::readsRegistration()
     QCOMPARE(DaemonProgramsList::registration(text), expected);
 }
 
-void TestDaemonProgramsList::addsTheLineTheSettingsProgramWrites()
-{
-    const QByteArray fresh = sample("fresh-account.xscreensaver");
-    const DaemonProgramsList::Edit edit = DaemonProgramsList::withSaverEnabled(fresh);
-    QVERIFY(edit.changed);
-    QVERIFY(edit.refusal.isEmpty());
-    // What the settings program wrote once the saver had been added and unticked, less its "-"
-    // and the time it wrote the file.
-    const QByteArray untickedFile = sample("saver-unticked.xscreensaver");
-    const qsizetype saverLine = untickedFile.split('\n').indexOf(unticked());
-    QVERIFY(saverLine > 0);
-    QByteArray expected = withLine(untickedFile, saverLine, unticked().mid(1));
-    expected = withLine(expected, 1, fresh.split('\n').at(1));
-    QCOMPARE(edit.text, expected);
-}
-
-void TestDaemonProgramsList::enablesWhereTheEntryStands_data()
+void TestDaemonProgramsList::enablesTheSaverOnce_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("expected");
 
+    // What the settings program wrote once the saver had been added and unticked, less its "-"
+    // and the time it wrote the file.
+    const QByteArray fresh = sample("fresh-account.xscreensaver");
     const QByteArray untickedFile = sample("saver-unticked.xscreensaver");
+    const qsizetype saverLine = untickedFile.split('\n').indexOf(unticked());
+    QVERIFY(saverLine > 0);
+    QTest::newRow("added as the settings program adds it")
+        << fresh << withLine(withLine(untickedFile, saverLine, unticked().mid(1)), 1, fresh.split('\n').at(1));
+
+    // Enabled where it stands.
     QTest::newRow("unticked in the settings program")
         << untickedFile << QByteArray(untickedFile).replace(unticked(), unticked().mid(1));
     QTest::newRow("disabled with a visual")
         << QByteArray("programs:\t\\\n- GL: \t\t\t\tdravik2001 --root\t\t\t    \\n\\\n\tmaze --root \\n\\\n\n")
         << QByteArray("programs:\t\\\n  GL: \t\t\t\tdravik2001 --root\t\t\t    \\n\\\n\tmaze --root \\n\\\n\n");
+    QTest::newRow("disabled with a visual, no tabs")
+        << QByteArray("programs: \\\n- GL: dravik2001 --root \\n\\\n\n")
+        << QByteArray("programs: \\\n  GL: \t\t\t\tdravik2001 --root \\n\\\n\n");
     QTest::newRow("written by hand") << QByteArray("programs: \\\n  -dravik2001 --root --fps \\n\\\n\n")
                                      << QByteArray("programs: \\\n  \t\t\t\tdravik2001 --root --fps \\n\\\n\n");
     QTest::newRow("second on its line") << QByteArray("programs: maze --root \\n -dravik2001 --root\n")
                                         << QByteArray("programs: maze --root \\n \tdravik2001 --root\n");
-}
 
-void TestDaemonProgramsList::enablesWhereTheEntryStands()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(QByteArray, expected);
-    const DaemonProgramsList::Edit edit = DaemonProgramsList::withSaverEnabled(text);
-    QVERIFY(edit.refusal.isEmpty());
-    QVERIFY(edit.changed);
-    QCOMPARE(edit.text, expected);
-}
-
-void TestDaemonProgramsList::addsAtTheEndOfOtherListShapes_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QByteArray>("expected");
-
+    // Added at the end of lists of other shapes.
     const QByteArray line = unticked().mid(1) + '\n';
     QTest::newRow("entries on the key's line") << QByteArray("programs: maze --root \\n\\\n\nmode: one\n")
                                                << QByteArray("programs: maze --root \\n\\\n" + line + "\nmode: one\n");
@@ -185,28 +160,15 @@ void TestDaemonProgramsList::addsAtTheEndOfOtherListShapes_data()
         << QByteArray("programs: \\\n- -x/dravik2001 --root \\n\\\n" + line + "\n");
 }
 
-void TestDaemonProgramsList::addsAtTheEndOfOtherListShapes()
+// Where the entry stands or at the list's end; a second edit then finds it enabled.
+void TestDaemonProgramsList::enablesTheSaverOnce()
 {
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, expected);
-    const DaemonProgramsList::Edit edit = DaemonProgramsList::withSaverEnabled(text);
-    QVERIFY2(edit.refusal.isEmpty(), qPrintable(edit.refusal));
-    QCOMPARE(edit.text, expected);
-}
-
-void TestDaemonProgramsList::secondEditChangesNothing_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::newRow("fresh account") << sample("fresh-account.xscreensaver");
-    QTest::newRow("unticked") << sample("saver-unticked.xscreensaver");
-    QTest::newRow("disabled with a visual") << QByteArray("programs: \\\n- GL: dravik2001 --root \\n\\\n\n");
-}
-
-void TestDaemonProgramsList::secondEditChangesNothing()
-{
-    QFETCH(QByteArray, text);
     const DaemonProgramsList::Edit first = DaemonProgramsList::withSaverEnabled(text);
+    QVERIFY2(first.refusal.isEmpty(), qPrintable(first.refusal));
     QVERIFY(first.changed);
+    QCOMPARE(first.text, expected);
     QCOMPARE(DaemonProgramsList::registration(first.text), DaemonProgramsList::Registration::Enabled);
     const DaemonProgramsList::Edit second = DaemonProgramsList::withSaverEnabled(first.text);
     QVERIFY(!second.changed);

@@ -101,8 +101,7 @@ constexpr QFile::Permissions kOwnerReadWrite = QFile::ReadOwner | QFile::WriteOw
 
 QByteArray sample(const char *name)
 {
-    QFile file(QStringLiteral(DRAVIK_SOURCE_DIR "/tests/install/data/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestFiles::ReadFile(QStringLiteral(DRAVIK_SOURCE_DIR "/tests/install/data/") + QLatin1String(name));
 }
 
 // The saver's line as xscreensaver-settings wrote it in the samples, enabled.
@@ -227,8 +226,7 @@ QString TestInstallCommand::storedDirectory()
 
 QByteArray TestInstallCommand::settingsBytes() const
 {
-    QFile file(m_dirs->settingsFile());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestFiles::ReadFile(m_dirs->settingsFile());
 }
 
 QString TestInstallCommand::daemonFile() const
@@ -247,8 +245,7 @@ void TestInstallCommand::writeDaemonFile(const QByteArray &bytes)
 
 QByteArray TestInstallCommand::daemonFileBytes() const
 {
-    QFile file(daemonFile());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestFiles::ReadFile(daemonFile());
 }
 
 // What is in the home directory, so that a temporary file left behind shows.

@@ -76,8 +76,7 @@ bool inCi()
 
 QByteArray processFile(pid_t pid, const char *name)
 {
-    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestFiles::ReadFile(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
 }
 
 // The value of one variable in a process's environment; null when it has none.
@@ -252,8 +251,7 @@ int TestSaverWithMate::command(const QString &option, QString *output) const
 
 QString TestSaverWithMate::daemonLog() const
 {
-    QFile log(m_logPath);
-    return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+    return QString::fromLocal8Bit(TestFiles::ReadFile(m_logPath));
 }
 
 void TestSaverWithMate::showDaemonLog() const

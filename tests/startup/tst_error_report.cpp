@@ -1,6 +1,5 @@
 #include "ApplicationTitle.h"
-#include "IsolatedUserDirs.h"
-#include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "XDoTool.h"
 
 #include <QFile>
@@ -74,9 +73,7 @@ void TestErrorReport::reportIsTheLastThingShown()
     QVERIFY(notAPhoto.open(QIODevice::WriteOnly) && notAPhoto.write("not a picture") > 0);
     notAPhoto.close();
 
-    QProcessEnvironment environment = dirs.environment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    ProgramProcess program(environment);
+    ProgramProcess program(SaverProgramFixture::withLifecycleLog(dirs.environment()));
     program.setWorkingDirectory(workingDirectory.path());
     QVERIFY(program.start());
     const QString box = XDoTool::waitForWindow(kApplicationTitle);

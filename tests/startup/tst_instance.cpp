@@ -1,5 +1,4 @@
-#include "IsolatedUserDirs.h"
-#include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 
 #include <QFile>
 #include <QtTest>
@@ -29,16 +28,7 @@ private slots:
 
 private:
     static bool staysUp(ProgramProcess &program);
-    static QProcessEnvironment logging(const IsolatedUserDirs &dirs);
 };
-
-QProcessEnvironment TestInstance::logging(const IsolatedUserDirs &dirs)
-{
-    // "Form1 shown" on stderr: the copy holds the lock and its window is up.
-    QProcessEnvironment environment = dirs.environment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return environment;
-}
 
 bool TestInstance::staysUp(ProgramProcess &program)
 {
@@ -49,16 +39,14 @@ bool TestInstance::staysUp(ProgramProcess &program)
 void TestInstance::secondCopyEndsAtOnceWithSuccess()
 {
     IsolatedUserDirs dirs;
-    ProgramProcess first(logging(dirs));
+    ProgramProcess first(SaverProgramFixture::withLifecycleLog(dirs.environment()));
     QVERIFY(first.start());
     QVERIFY(first.waitForStderr(QStringLiteral("Form1 shown")));
 
     for (const QStringList &arguments : {QStringList{}, QStringList{QStringLiteral("/c")}}) {
         ProgramProcess second(dirs.environment());
         QVERIFY(second.start(arguments));
-        QVERIFY2(second.waitForExit(10000), "the second copy kept running");
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
+        SaverProgramFixture::waitForGoodEnd(second, QStringLiteral("it started as the second copy"));
     }
     QVERIFY(first.isRunning());
 }
@@ -99,7 +87,7 @@ void TestInstance::lockOfKilledCopyIsTakenOver()
 {
     IsolatedUserDirs dirs;
     {
-        ProgramProcess crashed(logging(dirs));
+        ProgramProcess crashed(SaverProgramFixture::withLifecycleLog(dirs.environment()));
         QVERIFY(crashed.start());
         QVERIFY(crashed.waitForStderr(QStringLiteral("Form1 shown")));
         QVERIFY(::kill(static_cast<pid_t>(crashed.processId()), SIGKILL) == 0);
@@ -160,7 +148,7 @@ void TestInstance::somethingElseInTheLocksPlaceIsLeftAlone()
     else
         QVERIFY(QFile::link(precious, lock));
 
-    ProgramProcess program(logging(dirs));
+    ProgramProcess program(SaverProgramFixture::withLifecycleLog(dirs.environment()));
     QVERIFY(program.start());
     QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
     if (kind == QStringLiteral("dangling")) {
@@ -205,7 +193,7 @@ void TestInstance::withoutRuntimeDirectoryTheLockNeedsAPrivateFolder()
         QVERIFY(QDir().mkdir(runtime));
         QCOMPARE(::chmod(QFile::encodeName(runtime).constData(), 01777), 0);
     }
-    QProcessEnvironment environment = logging(dirs);
+    QProcessEnvironment environment = SaverProgramFixture::withLifecycleLog(dirs.environment());
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     environment.insert(QStringLiteral("TMPDIR"), temporary.path());
 

@@ -1,5 +1,4 @@
-#include "IsolatedUserDirs.h"
-#include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "XDoTool.h"
 
 #include <QDeadlineTimer>
@@ -24,7 +23,6 @@ private:
     QString startWindowManager();
     static bool windowManagerAnswers();
     static bool closeWindow(const QString &windowId);
-    QProcessEnvironment loggingEnvironment() const;
 
     QProcess m_windowManager;
     IsolatedUserDirs m_dirs;
@@ -90,26 +88,17 @@ bool TestWindowManagerClose::closeWindow(const QString &windowId)
     return QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), windowId}) == 0;
 }
 
-QProcessEnvironment TestWindowManagerClose::loggingEnvironment() const
-{
-    QProcessEnvironment environment = m_dirs.environment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return environment;
-}
-
 void TestWindowManagerClose::closingTheSaverRunsItsCloseHandlers()
 {
-    ProgramProcess saver(loggingEnvironment());
+    ProgramProcess saver(SaverProgramFixture::withLifecycleLog(m_dirs.environment()));
     QVERIFY(saver.start());
     QVERIFY(saver.waitForStderr(QStringLiteral("Form1 shown")));
     const QString window = XDoTool::waitForWindowOfProcess(saver.processId());
     QVERIFY2(!window.isEmpty(), "the saver window never appeared");
 
     QVERIFY(closeWindow(window));
-    QVERIFY(saver.waitForExit());
+    SaverProgramFixture::waitForGoodEnd(saver, QStringLiteral("the window manager closed its window"));
     const QString log = saver.standardError();
-    QCOMPARE(saver.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(saver.exitCode(), 0);
     const qsizetype queryUnload = log.indexOf(QStringLiteral("Form_QueryUnload"));
     QVERIFY2(queryUnload >= 0, qPrintable(log));
     QVERIFY2(log.indexOf(QStringLiteral("Form_Unload"), queryUnload) > queryUnload, qPrintable(log));
@@ -129,7 +118,7 @@ void TestWindowManagerClose::closingTheSettingsWindowSavesNothing()
     const QByteArray before = file.readAll();
     file.close();
 
-    ProgramProcess settings(loggingEnvironment());
+    ProgramProcess settings(SaverProgramFixture::withLifecycleLog(m_dirs.environment()));
     QVERIFY(settings.start({QStringLiteral("/c")}));
     const QString window = XDoTool::waitForWindow(QStringLiteral("Screen Saver Settings"));
     QVERIFY2(!window.isEmpty(), "the settings window never appeared");
@@ -141,9 +130,7 @@ void TestWindowManagerClose::closingTheSettingsWindowSavesNothing()
     QVERIFY(XDoTool::key(QStringLiteral("Right")));
 
     QVERIFY(closeWindow(window));
-    QVERIFY(settings.waitForExit());
-    QCOMPARE(settings.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(settings.exitCode(), 0);
+    SaverProgramFixture::waitForGoodEnd(settings, QStringLiteral("the window manager closed its window"));
     QVERIFY2(!settings.standardError().contains(QStringLiteral("EndProgram")), qPrintable(settings.standardError()));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);

@@ -9,7 +9,6 @@
 
 void SaverProgramFixture::setUp()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
     m_userDirs.applyToThisProcess();
     renewPhotoDir();
 }
@@ -23,16 +22,22 @@ void SaverProgramFixture::renewPhotoDir()
 
 QProcessEnvironment SaverProgramFixture::environment(const QString &moreLoggingRules) const
 {
-    QProcessEnvironment env = m_userDirs.environment();
+    return withLifecycleLog(m_userDirs.environment(), moreLoggingRules);
+}
+
+QProcessEnvironment SaverProgramFixture::withLifecycleLog(QProcessEnvironment environment,
+                                                          const QString &moreLoggingRules)
+{
     QString rules = QStringLiteral("dravik.lifecycle.debug=true");
     if (!moreLoggingRules.isEmpty())
         rules += QLatin1Char(';') + moreLoggingRules;
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
-    return env;
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+    return environment;
 }
 
 void SaverProgramFixture::start(ProgramProcess &program, const QStringList &arguments)
 {
+    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "needs an X server (the test runs under xvfb-run)");
     QVERIFY(program.start(arguments));
     QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
     QVERIFY(!XDoTool::waitForWindowOfProcess(program.processId()).isEmpty());
@@ -42,7 +47,20 @@ void SaverProgramFixture::end(ProgramProcess &program)
 {
     QVERIFY2(program.isRunning(), qPrintable(program.standardError()));
     QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-    QVERIFY(program.waitForExit());
+    waitForGoodEnd(program, QStringLiteral("SIGTERM"));
+}
+
+void SaverProgramFixture::waitForGoodEnd(ProgramProcess &program, const QString &after, int timeoutMs)
+{
+    QVERIFY2(
+        program.waitForExit(timeoutMs),
+        qPrintable(
+            QStringLiteral("still running %1 ms after %2\n%3").arg(timeoutMs).arg(after, program.standardError())));
+    const QString how =
+        program.exitStatus() == QProcess::CrashExit ? QStringLiteral("by signal") : QStringLiteral("with status");
     QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
-             qPrintable(program.standardError()));
+             qPrintable(QStringLiteral("ended %1 %2 after %3\n%4")
+                            .arg(how)
+                            .arg(program.exitCode())
+                            .arg(after, program.standardError())));
 }

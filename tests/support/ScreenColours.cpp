@@ -43,18 +43,28 @@ QString AreaColourProblem(const QImage &shot, const QRect &area, const QColor &e
         .arg(expected.name(), example);
 }
 
-double ShareOfScreenInColour(const QRect &area, const QColor &expected, int tolerance)
+double ShareInColour(const QImage &image, const QRect &area, const QColor &expected, int tolerance)
 {
-    const QImage shot =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-    if (shot.isNull())
+    const QRect inside = area & image.rect();
+    if (inside.isEmpty())
         return 0.0;
     int matching = 0;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x)
-            matching += IsColour(shot.pixel(x, y), expected, tolerance) ? 1 : 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            matching += IsColour(image.pixel(x, y), expected, tolerance) ? 1 : 0;
     }
-    return double(matching) / (shot.width() * shot.height());
+    return double(matching) / (qint64(inside.width()) * inside.height());
+}
+
+QImage Grab(const QRect &area)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+}
+
+double ShareOfScreenInColour(const QRect &area, const QColor &expected, int tolerance)
+{
+    const QImage shot = Grab(area);
+    return ShareInColour(shot, shot.rect(), expected, tolerance);
 }
 
 } // namespace ScreenColours

@@ -8,6 +8,12 @@
 
 namespace TestFiles {
 
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 bool WriteFile(const QString &path, const QByteArray &contents)
 {
     QFile file(path);

@@ -1,4 +1,3 @@
-#include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "ScreenColours.h"

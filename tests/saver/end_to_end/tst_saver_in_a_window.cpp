@@ -1,4 +1,3 @@
-#include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "ScreenColours.h"
@@ -114,14 +113,12 @@ QImage TestSaverInAWindow::shownOnceRed(const QRect &geometry)
             return {};
         QTest::qWait(50);
     }
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, geometry.x(), geometry.y(), geometry.width(), geometry.height())
-        .toImage();
+    return ScreenColours::Grab(geometry);
 }
 
 QColor TestSaverInAWindow::pixelAt(const QPoint &point)
 {
-    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0, point.x(), point.y(), 1, 1).toImage();
+    const QImage shot = ScreenColours::Grab(QRect(point, QSize(1, 1)));
     return shot.isNull() ? QColor() : shot.pixelColor(0, 0);
 }
 
@@ -267,11 +264,7 @@ void TestSaverInAWindow::aResizedWindowShowsWhatAFreshStartThereShows()
                  &done);
     QVERIFY(done);
 
-    const auto differing = [&] {
-        return shareThatDiffers(
-            QGuiApplication::primaryScreen()->grabWindow(0, place.x(), place.y(), to.width(), to.height()).toImage(),
-            freshStart);
-    };
+    const auto differing = [&] { return shareThatDiffers(ScreenColours::Grab(resized), freshStart); };
     QTRY_VERIFY2_WITH_TIMEOUT(
         differing() < 0.01,
         qPrintable(QStringLiteral("%1 of the picture differs from a fresh start's").arg(differing())), 10000);
@@ -351,9 +344,7 @@ void TestSaverInAWindow::theStackIsWholeAndCentredUnderQtsScaling()
     // Whole: the size of the stack, not cut off at the host's edge; centred: as much black to
     // its left as to its right, but for the rounding to whole logical pixels.
     const auto problem = [&] {
-        const QImage shot =
-            QGuiApplication::primaryScreen()->grabWindow(0, host.x(), host.y(), host.width(), host.height()).toImage();
-        const QRect box = shownBox(shot);
+        const QRect box = shownBox(ScreenColours::Grab(host));
         const int leftOver = box.left() - (host.width() - 1 - box.right());
         if (qAbs(box.width() - stack.width()) > 2 || qAbs(box.height() - stack.height()) > 2 || qAbs(leftOver) > 4)
             return QStringLiteral("%1 × %2 shown at (%3, %4) of %5 × %6")
@@ -377,9 +368,7 @@ void TestSaverInAWindow::destroyingTheWindowEndsTheSaver()
     QTRY_VERIFY_WITH_TIMEOUT(ScreenColours::IsColour(pixelAt(QPoint(250, 172)).rgb(), Qt::red), 10000);
 
     m_hosts.constLast()->kill();
-    QVERIFY(program.waitForExit());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
+    SaverProgramFixture::waitForGoodEnd(program, QStringLiteral("its window was destroyed"));
 }
 
 void TestSaverInAWindow::copiesInTwoWindowsRunSideBySide()

@@ -1,6 +1,5 @@
 #include "HeadlessMutter.h"
-#include "IsolatedUserDirs.h"
-#include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "ScreenColours.h"
 #include "TestFiles.h"
@@ -28,15 +27,13 @@ private slots:
     void endsOnTheFourthMove();
 
 private:
-    QProcessEnvironment saverEnvironment() const;
     void start(ProgramProcess &program);
     // Takes frames of the monitor until none shows the problem; the last problem, or empty.
     QString waitForFrame(const QString &connector, const std::function<QString(const QImage &)> &problem);
     QString saveFrame(const QImage &frame, const QString &name);
 
     HeadlessMutter m_mutter;
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_photos;
+    SaverProgramFixture m_saver;
     QTemporaryDir m_frames{QDir::tempPath() + QStringLiteral("/dravik-mutter-XXXXXX")};
 };
 
@@ -120,23 +117,15 @@ void TestSaverOnMutter::initTestCase()
     QCOMPARE(monitors.at(1).geometry, kSecondGeometry);
     QVERIFY(!monitors.at(1).primary);
 
-    QVERIFY(m_photos.isValid());
-    QVERIFY(TestFiles::WriteFile(m_photos.filePath(QStringLiteral("57A01.jpg")),
+    m_saver.setUp();
+    QVERIFY(TestFiles::WriteFile(m_saver.photoDir() + QStringLiteral("57A01.jpg"),
                                  TestPictures::Solid(kPhotoColour, "jpg", QSize(640, 480))));
-    m_userDirs.applyToThisProcess();
-    StoreSaverSettings(QStringLiteral("1"), m_photos.path() + QLatin1Char('/'));
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
 }
 
 void TestSaverOnMutter::cleanupTestCase()
 {
     m_mutter.stop();
-}
-
-QProcessEnvironment TestSaverOnMutter::saverEnvironment() const
-{
-    QProcessEnvironment environment = m_mutter.clientEnvironment(m_userDirs.environment());
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return environment;
 }
 
 void TestSaverOnMutter::start(ProgramProcess &program)
@@ -180,7 +169,7 @@ void TestSaverOnMutter::coversBothMonitorsWithThePhotoOnTheFirst()
     });
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
-    ProgramProcess program(saverEnvironment());
+    ProgramProcess program(m_mutter.clientEnvironment(m_saver.environment()));
     start(program);
     if (QTest::currentTestFailed())
         return;
@@ -195,7 +184,7 @@ void TestSaverOnMutter::endsOnTheFourthMove()
 {
     // The pointer rests over the photo, so that each move is one over it.
     QVERIFY2(m_mutter.warpPointer(kFirst, 500, 300), qPrintable(m_mutter.errorString()));
-    ProgramProcess program(saverEnvironment());
+    ProgramProcess program(m_mutter.clientEnvironment(m_saver.environment()));
     start(program);
     if (QTest::currentTestFailed())
         return;
@@ -210,10 +199,7 @@ void TestSaverOnMutter::endsOnTheFourthMove()
     QVERIFY2(program.isRunning() && !program.standardError().contains(QStringLiteral("EndProgram")),
              qPrintable(QStringLiteral("three moves ended the saver\n") + program.standardError()));
     QVERIFY2(m_mutter.movePointer(10, 10), qPrintable(m_mutter.errorString()));
-    QVERIFY2(program.waitForExit(kExitTimeoutMs),
-             qPrintable(QStringLiteral("the fourth move did not end the saver\n") + program.standardError()));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
+    SaverProgramFixture::waitForGoodEnd(program, QStringLiteral("the fourth move"), kExitTimeoutMs);
 }
 
 QTEST_MAIN(TestSaverOnMutter)

@@ -1,4 +1,3 @@
-#include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "ScreenColours.h"
@@ -7,7 +6,6 @@
 #include "XDoTool.h"
 
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 // The real program on a real X server (Xvfb, 1024 × 768, 15 twips per pixel), driven with
@@ -93,10 +91,8 @@ void TestSaverOnScreen::fourthMoveOverThePhotoEnds()
     QVERIFY(program.isRunning());
 
     QVERIFY(XDoTool::mouseMove(450, 320));
-    QVERIFY(program.waitForExit(10000));
+    SaverProgramFixture::waitForGoodEnd(program, QStringLiteral("the fourth move over the photo"));
     const QString log = program.standardError();
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
     QVERIFY2(log.contains(QStringLiteral("EndProgram")), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("RestoreCursor: display count 1")), qPrintable(log));
     QVERIFY2(!log.contains(QStringLiteral("Form_QueryUnload")), qPrintable(log));
@@ -109,8 +105,7 @@ void TestSaverOnScreen::keyPressEnds()
     SaverProgramFixture::start(program);
     QTest::qWait(500);
     QVERIFY(XDoTool::key(QStringLiteral("a")));
-    QVERIFY(program.waitForExit(10000));
-    QCOMPARE(program.exitCode(), 0);
+    SaverProgramFixture::waitForGoodEnd(program, QStringLiteral("a key"));
     QVERIFY2(program.standardError().contains(QStringLiteral("Form_KeyDown")), qPrintable(program.standardError()));
 }
 
@@ -129,8 +124,7 @@ void TestSaverOnScreen::pressOverTheBannerIsIgnoredPressOnThePhotoEnds()
 
     QVERIFY(XDoTool::mouseMove(600, 400));
     QVERIFY(XDoTool::click(1));
-    QVERIFY(program.waitForExit(10000));
-    QCOMPARE(program.exitCode(), 0);
+    SaverProgramFixture::waitForGoodEnd(program, QStringLiteral("a press on the photo"));
     const QString log = program.standardError();
     QVERIFY2(log.contains(QStringLiteral("Image1_MouseDown")), qPrintable(log));
     QVERIFY2(!log.contains(QStringLiteral("Image1_Click")), qPrintable(log));
@@ -159,9 +153,8 @@ void TestSaverOnScreen::transparentPartsShowTheFramesBlack()
     QFETCH(bool, afterABluePhoto);
     QFETCH(QColor, leftHalf);
 
-    QTemporaryDir root;
-    const QString photoDir = root.path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(photoDir));
+    m_saver.renewPhotoDir();
+    const QString photoDir = m_saver.photoDir();
     if (afterABluePhoto)
         QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(Qt::blue, "jpg")));
     const QString photo = photoDir + QStringLiteral("67A01.") + QString::fromLatin1(format);

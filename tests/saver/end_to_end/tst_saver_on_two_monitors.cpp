@@ -1,6 +1,5 @@
-#include "IsolatedUserDirs.h"
 #include "MultiMonitorX.h"
-#include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "ScreenColours.h"
 #include "TestFiles.h"
@@ -52,7 +51,6 @@ private:
 
     void twoMonitors();
     QList<QtScreen> qtScreens(QString *error);
-    QProcessEnvironment saverEnvironment() const;
     void start(ProgramProcess &program);
     bool waitForSaverUnderPointer(qint64 pid);
     QString pointerReport();
@@ -61,8 +59,7 @@ private:
     void endWithKey(ProgramProcess &program);
 
     MultiMonitorX m_x;
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_root;
+    SaverProgramFixture m_saver;
     QTemporaryDir m_screenshots{QDir::tempPath() + QStringLiteral("/dravik-two-monitors-XXXXXX")};
 };
 
@@ -125,6 +122,8 @@ void TestSaverOnTwoMonitors::initTestCase()
         QFAIL(qPrintable(reason));
     }
     m_x.applyToThisProcess();
+    // For the saver and the screen probe; ctest gives a test without Xvfb the offscreen platform.
+    qputenv("QT_QPA_PLATFORM", "xcb");
     qInfo("Xorg with two monitors on display %s", qPrintable(m_x.display()));
 
     twoMonitors();
@@ -143,16 +142,14 @@ void TestSaverOnTwoMonitors::initTestCase()
     QCOMPARE(screens[0].devicePixelRatio, 1.0);
     QCOMPARE(screens[1].devicePixelRatio, 1.0);
 
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_root.isValid());
+    m_saver.setUp();
     QVERIFY(m_screenshots.isValid());
     // Kept for a person to look at.
     m_screenshots.setAutoRemove(false);
-    const QString photoDir = m_root.path() + QStringLiteral("/draviks/");
-    QVERIFY(QDir().mkpath(photoDir));
-    QVERIFY(TestFiles::WriteFile(photoDir + QStringLiteral("57A01.jpg"), TestPictures::Solid(kPhotoColour, "jpg")));
+    QVERIFY(TestFiles::WriteFile(m_saver.photoDir() + QStringLiteral("57A01.jpg"),
+                                 TestPictures::Solid(kPhotoColour, "jpg")));
     // Ticks every second: the covers must stay while the photos change.
-    StoreSaverSettings(QStringLiteral("1"), photoDir);
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
 }
 
 void TestSaverOnTwoMonitors::init()
@@ -182,9 +179,6 @@ void TestSaverOnTwoMonitors::twoMonitors()
 QList<TestSaverOnTwoMonitors::QtScreen> TestSaverOnTwoMonitors::qtScreens(QString *error)
 {
     QProcess probe;
-    QProcessEnvironment environment = m_x.environment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    probe.setProcessEnvironment(environment);
     probe.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--print-screens")});
     if (!probe.waitForFinished(20000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
         *error = QStringLiteral("the screen probe failed: ") + QString::fromLocal8Bit(probe.readAllStandardError());
@@ -206,20 +200,11 @@ QList<TestSaverOnTwoMonitors::QtScreen> TestSaverOnTwoMonitors::qtScreens(QStrin
     return screens;
 }
 
-QProcessEnvironment TestSaverOnTwoMonitors::saverEnvironment() const
-{
-    QProcessEnvironment environment = m_userDirs.environment();
-    environment.insert(QStringLiteral("DISPLAY"), m_x.display());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return environment;
-}
-
 void TestSaverOnTwoMonitors::start(ProgramProcess &program)
 {
-    QVERIFY(program.start());
-    QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
-    QVERIFY(!XDoTool::waitForWindowOfProcess(program.processId()).isEmpty());
+    SaverProgramFixture::start(program);
+    if (QTest::currentTestFailed())
+        return;
     // The main window covers the primary monitor, and no more.
     QVERIFY2(waitForWindowAt(program.processId(), kPrimary),
              qPrintable(QStringLiteral("no window of the saver at %1; %2")
@@ -273,9 +258,7 @@ QString TestSaverOnTwoMonitors::saveScreenshot(const QImage &shot, const QString
 void TestSaverOnTwoMonitors::endWithKey(ProgramProcess &program)
 {
     QVERIFY(XDoTool::key(QStringLiteral("a")));
-    QVERIFY2(program.waitForExit(kExitTimeoutMs), "a key did not end the saver");
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
+    SaverProgramFixture::waitForGoodEnd(program, QStringLiteral("a key"), kExitTimeoutMs);
 }
 
 void TestSaverOnTwoMonitors::secondMonitorIsCoveredInBlack()
@@ -287,7 +270,7 @@ void TestSaverOnTwoMonitors::secondMonitorIsCoveredInBlack()
     const QString beforePath = saveScreenshot(before, QStringLiteral("before-the-saver"));
     QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("before the saver starts, %1; %2").arg(problem, beforePath)));
 
-    ProgramProcess program(saverEnvironment());
+    ProgramProcess program(m_saver.environment());
     start(program);
     if (QTest::currentTestFailed())
         return;
@@ -333,7 +316,7 @@ void TestSaverOnTwoMonitors::secondMonitorIsCoveredInBlack()
 
 void TestSaverOnTwoMonitors::pressOnTheSecondMonitorEnds()
 {
-    ProgramProcess program(saverEnvironment());
+    ProgramProcess program(m_saver.environment());
     start(program);
     if (QTest::currentTestFailed())
         return;
@@ -353,7 +336,7 @@ void TestSaverOnTwoMonitors::pressOnTheSecondMonitorEnds()
 
 void TestSaverOnTwoMonitors::fourthMoveOverTheSecondMonitorEnds()
 {
-    ProgramProcess program(saverEnvironment());
+    ProgramProcess program(m_saver.environment());
     start(program);
     if (QTest::currentTestFailed())
         return;
@@ -400,7 +383,7 @@ void TestSaverOnTwoMonitors::monitorSwitchedOnLaterIsCovered()
     QCOMPARE(screens, 1);
     QVERIFY(XDoTool::mouseMove(1000, 700));
 
-    ProgramProcess program(saverEnvironment());
+    ProgramProcess program(m_saver.environment());
     start(program);
     if (QTest::currentTestFailed())
         return;

@@ -1,4 +1,3 @@
-#include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
 #include "ScreenColours.h"
 #include "TestFiles.h"
@@ -6,8 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,11 +19,6 @@ namespace {
 // y 582..605 (see tst_saver_on_screen.cpp).
 const QPoint kPhotoMiddle(500, 300);
 const QRect kCaption(386, 582, 253, 24);
-
-QImage grab(const QRect &area)
-{
-    return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-}
 
 } // namespace
 
@@ -98,7 +90,7 @@ QImage TestSaverSettingsFile::captionShownWith(const QByteArray &settings, QStri
     if (!program.start())
         return {};
     const auto showingRed = [] {
-        const QImage pixel = grab(QRect(kPhotoMiddle, QSize(1, 1)));
+        const QImage pixel = ScreenColours::Grab(QRect(kPhotoMiddle, QSize(1, 1)));
         return !pixel.isNull() && ScreenColours::IsColour(pixel.pixel(0, 0), Qt::red);
     };
     QImage caption;
@@ -106,7 +98,7 @@ QImage TestSaverSettingsFile::captionShownWith(const QByteArray &settings, QStri
     const bool settled = QTest::qWaitFor(showingRed, 30000)
         && QTest::qWaitFor(
                              [&] {
-                                 const QImage now = grab(kCaption);
+                                 const QImage now = ScreenColours::Grab(kCaption);
                                  const bool same = now == caption;
                                  caption = now;
                                  return same;

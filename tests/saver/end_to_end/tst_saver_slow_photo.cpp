@@ -1,5 +1,4 @@
 #include "CloseHandlers.h"
-#include "ProgramProcess.h"
 #include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "ScanBomb.h"
@@ -105,14 +104,8 @@ void TestSaverSlowPhoto::inputEndsWhileThePhotoDecodes()
         QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
         break;
     }
-    QElapsedTimer sinceInput;
-    sinceInput.start();
-    const bool ended = program.waitForExit(kEndsWithinMs);
+    SaverProgramFixture::waitForGoodEnd(program, QStringLiteral("the input"), kEndsWithinMs);
     const QString log = program.standardError();
-    QVERIFY2(ended,
-             qPrintable(QStringLiteral("still running %1 ms after the input\n%2").arg(sinceInput.elapsed()).arg(log)));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(program.exitCode() == 0, qPrintable(log));
     QVERIFY2(log.contains(handler), qPrintable(log));
     QVERIFY2(ClosedThroughCloseHandlers(log) == throughCloseHandlers, qPrintable(log));
 }

@@ -1,11 +1,9 @@
 #include "CloseHandlers.h"
-#include "IsolatedUserDirs.h"
-#include "ProgramProcess.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,35 +23,22 @@ private slots:
     void lockersResetSignalLeavesItRunning();
 
 private:
-    QProcessEnvironment environment() const;
     static void verifyClosedByHandlers(ProgramProcess &program);
 
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_photos;
+    SaverProgramFixture m_saver;
 };
 
 void TestSaverTermination::initTestCase()
 {
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_photos.isValid());
-    QVERIFY(
-        TestFiles::WriteFile(m_photos.filePath(QStringLiteral("CL001.png")), TestPictures::Solid(Qt::darkRed, "png")));
-}
-
-QProcessEnvironment TestSaverTermination::environment() const
-{
-    QProcessEnvironment env = m_userDirs.environment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
-    return env;
+    m_saver.setUp();
+    QVERIFY(TestFiles::WriteFile(m_saver.photoDir() + QStringLiteral("CL001.png"),
+                                 TestPictures::Solid(Qt::darkRed, "png")));
 }
 
 void TestSaverTermination::verifyClosedByHandlers(ProgramProcess &program)
 {
-    QVERIFY(program.waitForExit(10000));
-    const QString log = program.standardError();
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(program.exitCode() == 0, qPrintable(log));
-    QVERIFY2(ClosedThroughCloseHandlers(log), qPrintable(log));
+    SaverProgramFixture::waitForGoodEnd(program, QStringLiteral("the signal"));
+    QVERIFY2(ClosedThroughCloseHandlers(program.standardError()), qPrintable(program.standardError()));
 }
 
 void TestSaverTermination::signalClosesThroughTheCloseHandlers_data()
@@ -67,8 +52,8 @@ void TestSaverTermination::signalClosesThroughTheCloseHandlers_data()
 void TestSaverTermination::signalClosesThroughTheCloseHandlers()
 {
     QFETCH(int, signalNumber);
-    StoreSaverSettings(QStringLiteral("60"), m_photos.path() + QLatin1Char('/'));
-    ProgramProcess program(environment());
+    StoreSaverSettings(QStringLiteral("60"), m_saver.photoDir());
+    ProgramProcess program(m_saver.environment());
     QVERIFY(program.start());
     QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
 
@@ -80,7 +65,7 @@ void TestSaverTermination::signalWhileTheFailureMessageIsOpen()
 {
     QTemporaryDir empty;
     StoreSaverSettings(QStringLiteral("1"), empty.path() + QLatin1Char('/'));
-    ProgramProcess program(environment());
+    ProgramProcess program(m_saver.environment());
     QVERIFY(program.start());
     QVERIFY2(program.waitForStderr(QStringLiteral("Timer1_Timer failed")), qPrintable(program.standardError()));
     // The message box is open now and stays open: nobody answers it.
@@ -96,8 +81,8 @@ void TestSaverTermination::signalWhileTheFailureMessageIsOpen()
 // xsecurelock sends SIGUSR1 to reset its saver when its password prompt closes.
 void TestSaverTermination::lockersResetSignalLeavesItRunning()
 {
-    StoreSaverSettings(QStringLiteral("60"), m_photos.path() + QLatin1Char('/'));
-    ProgramProcess program(environment());
+    StoreSaverSettings(QStringLiteral("60"), m_saver.photoDir());
+    ProgramProcess program(m_saver.environment());
     QVERIFY(program.start());
     QVERIFY2(program.waitForStderr(QStringLiteral("Form1 shown")), qPrintable(program.standardError()));
 

@@ -314,8 +314,7 @@ bool TestSaverWithDaemon::control(const QString &command) const
 
 QString TestSaverWithDaemon::daemonLog() const
 {
-    QFile log(m_logPath);
-    return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+    return QString::fromLocal8Bit(TestFiles::ReadFile(m_logPath));
 }
 
 void TestSaverWithDaemon::showDaemonLog() const

@@ -1,6 +1,6 @@
-#include "IsolatedUserDirs.h"
 #include "LogindStandIn.h"
 #include "MultiMonitorX.h"
+#include "SaverProgramFixture.h"
 #include "SaverSettings.h"
 #include "ScreenColours.h"
 #include "TestFiles.h"
@@ -10,7 +10,6 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -53,8 +52,7 @@ private:
 
     const QColor m_photoColour = QColor(0, 160, 64);
     const QRect m_photoArea = QRect(QPoint(140, 120), QPoint(880, 550));
-    IsolatedUserDirs m_userDirs;
-    QTemporaryDir m_photos;
+    SaverProgramFixture m_saver;
     QString m_run; // marks the environment of every process a row starts
     QProcess m_locker;
 };
@@ -81,12 +79,6 @@ bool runX11Client(const QString &display, const QString &program, const QStringL
     return client.waitForFinished(10000) && client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
 }
 
-QByteArray fileContents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 void TestSaverWithLockers::initTestCase()
@@ -95,11 +87,10 @@ void TestSaverWithLockers::initTestCase()
     for (const char *tool : {"xautolock", "xss-lock", "xsecurelock", "dbus-daemon", "xset", "xwd"})
         QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty(),
                  qPrintable(QStringLiteral("%1 is not installed (tools/install-deps.sh)").arg(QLatin1String(tool))));
-    m_userDirs.applyToThisProcess();
-    QVERIFY(m_photos.isValid());
-    QVERIFY(TestFiles::WriteFile(m_photos.filePath(QStringLiteral("LK001.png")),
+    m_saver.setUp();
+    QVERIFY(TestFiles::WriteFile(m_saver.photoDir() + QStringLiteral("LK001.png"),
                                  TestPictures::Solid(m_photoColour, "png", QSize(800, 600))));
-    StoreSaverSettings(QStringLiteral("1"), m_photos.path() + QLatin1Char('/'));
+    StoreSaverSettings(QStringLiteral("1"), m_saver.photoDir());
 }
 
 void TestSaverWithLockers::cleanup()
@@ -114,11 +105,10 @@ void TestSaverWithLockers::cleanup()
 
 QProcessEnvironment TestSaverWithLockers::environment(const QString &display) const
 {
-    QProcessEnvironment environment = m_userDirs.environment();
+    QProcessEnvironment environment = m_saver.environment();
     environment.insert(QStringLiteral("DISPLAY"), display);
     environment.insert(QStringLiteral("DRAVIK_LOCKER_TEST_RUN"), m_run);
     environment.insert(QStringLiteral("XSECURELOCK_SAVER"), QStringLiteral(DRAVIK_BINARY));
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("dravik.lifecycle.debug=true"));
     return environment;
 }
 
@@ -143,7 +133,7 @@ QList<pid_t> TestSaverWithLockers::processesOfThisRun() const
         bool isPid = false;
         const pid_t pid = pid_t(entry.toInt(&isPid));
         if (isPid && pid != ::getpid()
-            && fileContents(QStringLiteral("/proc/%1/environ").arg(pid)).split('\0').contains(mark))
+            && TestFiles::ReadFile(QStringLiteral("/proc/%1/environ").arg(pid)).split('\0').contains(mark))
             pids << pid;
     }
     return pids;
@@ -233,7 +223,7 @@ void TestSaverWithLockers::showsThePhotoAndEndsAsTheLockerExpects()
     QString log;
     const auto lockerLog = [&] {
         log += QString::fromLocal8Bit(m_locker.readAllStandardError());
-        return log + QString::fromLocal8Bit(fileContents(saverLog));
+        return log + QString::fromLocal8Bit(TestFiles::ReadFile(saverLog));
     };
     QString problem;
     const bool shown = waitForPhoto(display, startsWithinMs, &problem);

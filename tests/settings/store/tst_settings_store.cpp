@@ -1,5 +1,6 @@
 #include "ApplicationTitle.h"
 #include "IsolatedUserDirs.h"
+#include "TestFiles.h"
 #include "platform/files/FileName.h"
 #include "platform/runtime/RuntimeError.h"
 #include "settings/ProgramSettings.h"
@@ -59,12 +60,6 @@ QString bracketed(const QString &value)
     return u'[' + value + u']' + u'\n';
 }
 
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void writeFile(const QString &path, const QByteArray &contents)
 {
     QFile file(path);
@@ -82,7 +77,7 @@ QByteArray entryAt(const QString &path)
     if (S_ISLNK(status.st_mode))
         return "link to " + QFile::encodeName(QFileInfo(path).symLinkTarget());
     if (S_ISREG(status.st_mode))
-        return "file " + contentsOf(path);
+        return "file " + TestFiles::ReadFile(path);
     return "kind " + QByteArray::number(status.st_mode & S_IFMT);
 }
 
@@ -299,7 +294,7 @@ void SettingsStoreTest::fileLivesUnderConfigHome()
     const ProbeRun save =
         runProbe({QStringLiteral("set"), QStringLiteral("Interval"), QStringLiteral("5")}, m_dirs->environment());
     QCOMPARE(save.exitCode, 0);
-    QCOMPARE(contentsOf(expected), QByteArray("[Settings]\nInterval=5\n"));
+    QCOMPARE(TestFiles::ReadFile(expected), QByteArray("[Settings]\nInterval=5\n"));
     QVERIFY2(!QFileInfo::exists(expected + QStringLiteral(".lock")), "the lock must go with the save");
 }
 
@@ -326,7 +321,7 @@ void SettingsStoreTest::keepsValuesExactly()
     QFETCH(QString, value);
     saveDir(value);
     QCOMPARE(getDir(), value);
-    QVERIFY(contentsOf(m_dirs->settingsFile()).startsWith("[Settings]\n"));
+    QVERIFY(TestFiles::ReadFile(m_dirs->settingsFile()).startsWith("[Settings]\n"));
     // An earlier version of the program, still installed elsewhere, reads it the same.
     QCOMPARE(QSettings(m_dirs->settingsFile(), QSettings::IniFormat).value(QStringLiteral("Settings/DraviksDir")),
              QVariant(value));
@@ -397,7 +392,7 @@ void SettingsStoreTest::saveKeepsLinkAndPermissions()
 
     SaveSetting(kApplicationTitle, SettingNames::Section, SettingNames::Interval, QStringLiteral("7"));
     QVERIFY(QFileInfo(m_dirs->settingsFile()).isSymLink());
-    QCOMPARE(contentsOf(kept), QByteArray("[Settings]\nInterval=7\n"));
+    QCOMPARE(TestFiles::ReadFile(kept), QByteArray("[Settings]\nInterval=7\n"));
     const QFile::Permissions user = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
     QCOMPARE(QFile::permissions(kept) & ~user, permissions);
     QVERIFY(!QFileInfo::exists(kept + QStringLiteral(".lock")));
@@ -463,7 +458,7 @@ void SettingsStoreTest::passesOverStrayLinesAndKeepsThem()
     const qsizetype counting = expected.lastIndexOf("Interval=1");
     QVERIFY(counting >= 0);
     expected.insert(counting + qsizetype(qstrlen("Interval=1")), '0');
-    QCOMPARE(contentsOf(path), expected);
+    QCOMPARE(TestFiles::ReadFile(path), expected);
     QCOMPARE(runProbe({QStringLiteral("get"), QStringLiteral("Interval"), QStringLiteral("2")}, m_dirs->environment())
                  .output,
              bracketed(QStringLiteral("10")));
@@ -490,7 +485,7 @@ void SettingsStoreTest::keepsNamesThatAreNotUtf8()
     const QString value = FileName::fromBytes(name);
     saveDir(value);
     QCOMPARE(FileName::toBytes(getDir()), std::optional<QByteArray>(name));
-    const QByteArray written = contentsOf(m_dirs->settingsFile());
+    const QByteArray written = TestFiles::ReadFile(m_dirs->settingsFile());
     QVERIFY2(QString::fromUtf8(written).toUtf8() == written, written.constData());
     const QVariant earlier =
         QSettings(m_dirs->settingsFile(), QSettings::IniFormat).value(QStringLiteral("Settings/DraviksDir"));
@@ -508,7 +503,7 @@ void SettingsStoreTest::seesSameSizedChangeWithinOneClockTick()
 
     const qint64 sizeBefore = QFileInfo(path).size();
     const QDateTime timeBefore = QFileInfo(path).lastModified();
-    QByteArray changed = contentsOf(path);
+    QByteArray changed = TestFiles::ReadFile(path);
     changed.replace("/aaaa/", "/bbbb/");
     {
         QFile file(path);
@@ -554,7 +549,7 @@ void SettingsStoreTest::concurrentSavesLoseNothing()
         return running;
     };
     while (stillRunning()) {
-        const QByteArray raw = contentsOf(m_dirs->settingsFile());
+        const QByteArray raw = TestFiles::ReadFile(m_dirs->settingsFile());
         if (raw.isEmpty())
             continue;
         QVERIFY2(raw.startsWith("[Settings]\n") && raw.endsWith('\n'), raw.constData());
@@ -636,7 +631,7 @@ void SettingsStoreTest::failedSaveKeepsTheFile()
     QFETCH(Obstacle, obstacle);
     placeObstacle(obstacle);
     const QString path = SettingsFilePath(kApplicationTitle);
-    const QByteArray before = contentsOf(path);
+    const QByteArray before = TestFiles::ReadFile(path);
     const QString longValue = QString(4096, u'x');
 
     const std::optional<RuntimeError> error = errorRaisedBy([&] {
@@ -650,7 +645,7 @@ void SettingsStoreTest::failedSaveKeepsTheFile()
     QCOMPARE(error->source(), QStringLiteral("SaveSetting(\"DraviksDir\")"));
     QVERIFY2(error->detail().contains(QFileInfo(path).path()), qPrintable(error->detail()));
 
-    QCOMPARE(contentsOf(path), before);
+    QCOMPARE(TestFiles::ReadFile(path), before);
     const QStringList leftovers = QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden);
     QVERIFY2(leftovers.size() <= 1, qPrintable(leftovers.join(u',')));
 }
@@ -725,7 +720,7 @@ void SettingsStoreTest::refusesFilesThatAreNotSettings()
     };
     check(errorRaisedBy([] { getDir(); }));
     check(errorRaisedBy([] { saveDir(QStringLiteral("/new/")); }));
-    QCOMPARE(contentsOf(path), contents);
+    QCOMPARE(TestFiles::ReadFile(path), contents);
 }
 
 void SettingsStoreTest::refusesHostileFiles_data()
@@ -807,7 +802,7 @@ void SettingsStoreTest::refusesWhatTheFileCannotHold()
     QVERIFY(saveError);
     QCOMPARE(int(saveError->number()), int(RuntimeError::PathFileAccess));
     QVERIFY2(saveError->detail().contains(path), qPrintable(saveError->detail()));
-    QCOMPARE(contentsOf(path), before);
+    QCOMPARE(TestFiles::ReadFile(path), before);
 
     if (badName) {
         const std::optional<RuntimeError> getError =
@@ -886,7 +881,7 @@ void SettingsStoreTest::killedSavesLeaveNothingBehind()
                     {QStringLiteral("set-many"), QStringLiteral("DraviksDir"), prefix, QStringLiteral("100000")});
         QVERIFY(saver.waitForStarted());
         // Once it saves back to back, kill it at some moment of a save.
-        QTRY_VERIFY_WITH_TIMEOUT(contentsOf(path).contains(prefix.toUtf8()), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(TestFiles::ReadFile(path).contains(prefix.toUtf8()), 20000);
         QTest::qSleep(QRandomGenerator::global()->bounded(1, 15));
         saver.kill();
         QVERIFY(saver.waitForFinished());
