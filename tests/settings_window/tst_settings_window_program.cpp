@@ -1,6 +1,7 @@
 #include "IsolatedUserDirs.h"
 #include "ProgramProcess.h"
 #include "SettingsProbeClient.h"
+#include "TestFiles.h"
 #include "XDoTool.h"
 #include "platform/desktop/ElementPlacement.h"
 #include "platform/desktop/Screen.h"
@@ -93,8 +94,7 @@ QString TestSettingsWindowProgram::storedInterval() const
 
 QByteArray TestSettingsWindowProgram::settingsFileBytes() const
 {
-    QFile file(m_dirs->settingsFile());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestFiles::ReadFile(m_dirs->settingsFile());
 }
 
 void TestSettingsWindowProgram::threeRightArrowClicksAndSetStoreFour()

@@ -56,11 +56,9 @@ void SaverProgramFixture::waitForGoodEnd(ProgramProcess &program, const QString 
         program.waitForExit(timeoutMs),
         qPrintable(
             QStringLiteral("still running %1 ms after %2\n%3").arg(timeoutMs).arg(after, program.standardError())));
-    const QString how =
-        program.exitStatus() == QProcess::CrashExit ? QStringLiteral("by signal") : QStringLiteral("with status");
+    const QString how = program.exitStatus() == QProcess::CrashExit
+        ? QStringLiteral("by a signal")
+        : QStringLiteral("with status %1").arg(program.exitCode());
     QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
-             qPrintable(QStringLiteral("ended %1 %2 after %3\n%4")
-                            .arg(how)
-                            .arg(program.exitCode())
-                            .arg(after, program.standardError())));
+             qPrintable(QStringLiteral("ended %1 after %2\n%3").arg(how, after, program.standardError())));
 }
